@@ -1,0 +1,110 @@
+#pragma once
+// The game: the match state, the screen model, the battlefield raster and every event handler and
+// procedure of the main window. The member functions live in the files of their areas:
+//   app/startup.cpp        load step, start tick
+//   settings/configp.cpp   reading config.txt into the match
+//   input/keys.cpp         key-down, key-up, launch, abandon, settings
+//   input/prompts.cpp      set-up prompts, restart prompt, prompt opening, battlefield clearing
+//   sim/tick.cpp           the simulation tick and flight
+//   sim/impacts.cpp        impacts, damage, explosions, re-arming, match decision
+//   ui/readouts.cpp        numeric readouts and held-key editing
+//   ui/match_setup.cpp     new match
+//   ui/layout.cpp          new round's battlefield
+//   sound/sounds.cpp       the two explosion sounds
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "app/match_state.h"
+#include "app/platform.h"
+#include "app/screen.h"
+#include "ui/battlefield.h"
+
+namespace kestrum {
+
+// Virtual-key codes the game knows by name.
+namespace vk {
+constexpr int16_t F1 = 112, F2 = 113;
+constexpr int16_t A = 65, C = 67, D = 68, E = 69, Q = 81, S = 83, W = 87, X = 88, Z = 90;
+} // namespace vk
+constexpr int16_t kShiftMask = 1, kCtrlMask = 2, kAltMask = 4;
+
+enum class Box { Selw, Selr, Sels, Againput };
+
+class Game {
+  public:
+    Game(Platform& platform, SoundService& sounds);
+
+    MatchState& state() { return st_; }
+    const MatchState& state() const { return st_; }
+    Screen& screen() { return screen_; }
+    const Screen& screen() const { return screen_; }
+    Battlefield& field() { return field_; }
+    const Battlefield& field() const { return field_; }
+
+    // ---- Entry points the window calls ----
+    void load();      // once, before the window is first shown
+    void startTick(); // the one-shot start timer fired
+    void tick();      // the simulation timer fired
+    void keyDown(int16_t keyCode, int16_t shift);
+    void keyUp(int16_t keyCode);
+    // A box's text changed (typing, or by code); setting the same text raises nothing.
+    void setBoxText(Box box, const std::string& text);
+    // A player clicked into a box.
+    void focusBox(Box box);
+
+    // ---- Procedures ----
+    bool configp();     // read config.txt; false when the reading failed
+    void syokika1();    // size the explosion pictures
+    void syokika2();    // new match
+    void syokika3();    // new round's battlefield
+    void suutihyouji(); // readouts and held keys of player `turn`
+    void setteini(int slot); // re-arm slot of player `turn`
+    void ban();
+    void bigban();
+    void openPrompts();
+    void clearBattlefield();
+
+    // The next uniform random number in [0, 1), never 1.
+    float rnd();
+    void seed(uint32_t seed) { rng_.seed(seed); }
+
+    // Text of a box as the window shows it.
+    const std::string& boxText(Box box) const;
+
+  private:
+    // input/keys.cpp
+    void launch(int player);
+    void abandonMatch();
+    void openSettings();
+    // input/prompts.cpp
+    void onSelwChanged();
+    void onSelrChanged();
+    void onSelsChanged();
+    void onAgainputChanged();
+    void hideBattlefieldControls();
+    TextBox& box(Box b);
+    // sim/tick.cpp
+    void moveSlot(int slot);
+    void flightForces(int slot);
+    bool integrateAndClassify(int slot); // false when the slot loop must end
+    // sim/impacts.cpp
+    int16_t explosionSize(int slot) const;
+    void groundHit(int slot);
+    void baseHit(int slot, int player);
+    bool explosionFrame(int slot); // false when a base's large explosion ended (the loop stops)
+    void decideMatch();
+    // ui/readouts.cpp
+    void flightView(int player, int slot);
+    void inputView(int player, int slot);
+
+    Platform& platform_;
+    SoundService& sounds_;
+    MatchState st_;
+    Screen screen_;
+    Battlefield field_;
+    std::mt19937 rng_;
+};
+
+} // namespace kestrum

@@ -1,0 +1,39 @@
+#pragma once
+// The outside world as the game sees it. The Qt shell implements it; tests use a fake.
+
+#include <cstdint>
+#include <string>
+
+namespace kestrum {
+
+enum class SoundId { Ban, BigBan };
+
+// Plays the two explosion sounds. Playing never blocks and never fails loudly.
+class SoundService {
+  public:
+    virtual ~SoundService() = default;
+    virtual void setFile(SoundId id, const std::string& path) = 0;
+    virtual void play(SoundId id) = 0;
+};
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+    // The simulation tick timer; 0 stops it.
+    virtual void setTickInterval(int milliseconds) = 0;
+    // The one-shot start timer; 0 stops it.
+    virtual void setStartInterval(int milliseconds) = 0;
+    // Shows the settings dialog modally and returns when it has been closed.
+    virtual void showSettingsDialog() = 0;
+    // Ends the program at once with this exit status.
+    virtual void quit(int status) = 0;
+    // The folder holding the binary, config.txt and the sounds (no trailing separator).
+    virtual std::string programFolder() = 0;
+    // Seed for the random generator, taken from the clock.
+    virtual uint32_t clockSeed() = 0;
+    // Display resolution, for the slot label allowances.
+    virtual double twipsPerPixelX() { return 15.0; }
+    virtual double twipsPerPixelY() { return 15.0; }
+};
+
+} // namespace kestrum

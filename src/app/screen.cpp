@@ -1,0 +1,7 @@
+#include "app/screen.h"
+
+namespace kestrum {
+
+Screen makeDesignScreen() { return Screen{}; }
+
+} // namespace kestrum

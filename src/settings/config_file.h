@@ -1,0 +1,37 @@
+#pragma once
+// config.txt: two lines, the keyboard type and the handling adjustment value.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrum {
+
+// Result of reading config.txt with the list-input rules. On failure `first` may still hold the
+// first number if it was read before the failure.
+struct ConfigReading {
+    bool ok = false;
+    std::optional<int16_t> first;  // keyboard type
+    std::optional<int16_t> second; // handling adjustment value
+};
+
+// Reads the two numbers. Never throws; the file is always released.
+ConfigReading readConfig(const std::string& path);
+// The same rules applied to text already in memory.
+ConfigReading parseConfig(std::string_view text);
+
+// The second player's nine key codes for a keyboard type (0 letters, 1 keypad); nullopt for others.
+std::optional<std::array<int16_t, 9>> keyTableFor(int16_t kbtype);
+
+// The numeric value of a text: its longest leading part that reads as a number, 0 if none.
+double numericValue(std::string_view text);
+
+// The file's text for these settings: line 1 in the number-printing form, line 2 as typed, CRLF.
+std::string configText(int keyboardType, const std::string& opevalText);
+
+// Writes config.txt atomically. On failure returns false and puts the system's reason in `error`.
+bool writeConfig(const std::string& path, const std::string& contents, std::string& error);
+
+} // namespace kestrum

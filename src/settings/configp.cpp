@@ -1,0 +1,8 @@
+#include "app/game.h"
+#include "settings/config_file.h"
+
+namespace kestrum {
+
+bool Game::configp() { return false; }
+
+} // namespace kestrum

@@ -1,0 +1,35 @@
+#pragma once
+// The logic of the settings dialog "初期設定"; the Qt dialog only shows and forwards.
+
+#include <string>
+
+namespace kestrum {
+
+class SettingsForm {
+  public:
+    explicit SettingsForm(std::string cfgpath);
+
+    // Load step: read the file into the controls; any failure keeps what they show.
+    void load();
+    // "既定値": the box ticked and "10".
+    void restoreDefaults();
+
+    enum class SaveOutcome { Saved, ValueTooSmall, WriteFailed };
+    // "保存": validate, write, and tell the dialog what to do next.
+    SaveOutcome save();
+
+    bool tenkey = true;          // "１０キー有り"
+    std::string opevalText = "10"; // the handling adjustment box, free text
+    std::string lastError;       // the system's reason after WriteFailed
+
+    static constexpr const char* kTitle = "初期設定";
+    static constexpr const char* kTooSmallText = "10以上の値に設定して下さい。";
+    static constexpr const char* kTooSmallTitle = "操作性調整値";
+
+    const std::string& path() const { return cfgpath_; }
+
+  private:
+    std::string cfgpath_;
+};
+
+} // namespace kestrum

@@ -1,0 +1,132 @@
+#include "ui/battlefield.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/bitmaps.h"
+
+namespace kestrum {
+
+Battlefield::Battlefield()
+    : jimenBitmap(makeGroundStrip()), groundBitmap{makeGroundPiece(0), makeGroundPiece(1)},
+      baseorigin{makeBase(0), makeBase(1)}, origin(makeExplosion()),
+      surface_(kWidth, kHeight, kSeeThrough) {
+    // Design placement; the layout of each round moves and sizes them.
+    jimen = {&jimenBitmap, false, 0, 384, 633, 15};
+    ground[0] = {&groundBitmap[0], false, 16, 336, 100, 30};
+    ground[1] = {&groundBitmap[1], false, 520, 336, 100, 30};
+    base[0] = {nullptr, false, 16, 240, 32, 32};
+    base[1] = {nullptr, false, 584, 240, 32, 32};
+    for (int i = 0; i < 14; ++i)
+        explosion[i] = {nullptr, false, 192 + 24 * (i % 7), i < 7 ? 304 : 328, 15, 15};
+}
+
+void Battlefield::clear() {
+    std::fill(surface_.pixels.begin(), surface_.pixels.end(), kSeeThrough);
+    texts_.clear();
+    ++revision_;
+}
+
+static bool toPixel(double x, double y, int& ix, int& iy) {
+    if (!(x >= 0 && x < Battlefield::kWidth && y >= 0 && y < Battlefield::kHeight)) return false;
+    ix = int(x);
+    iy = int(y);
+    return true;
+}
+
+void Battlefield::setPoint(double x, double y, uint32_t colour) {
+    int ix, iy;
+    if (!toPixel(x, y, ix, iy)) return;
+    if (surface_.at(ix, iy) == colour) return;
+    surface_.set(ix, iy, colour);
+    ++revision_;
+}
+
+void Battlefield::print(int x, int y, const std::string& text, double points, uint32_t colour) {
+    texts_.push_back({x, y, text, points, colour});
+    ++revision_;
+}
+
+namespace {
+
+// The colour a sprite shows at (x, y), or false where it is absent or see-through.
+bool spriteAt(const Sprite& s, int x, int y, uint32_t& colour) {
+    if (!s.visible || !s.bitmap || s.bitmap->width <= 0 || s.bitmap->height <= 0) return false;
+    if (x < s.left || y < s.top || x >= s.left + s.width || y >= s.top + s.height) return false;
+    const uint32_t c = s.bitmap->at(stretchSource(x - s.left, s.bitmap->width, s.width),
+                                    stretchSource(y - s.top, s.bitmap->height, s.height));
+    if (c == Battlefield::kSeeThrough) return false;
+    colour = c;
+    return true;
+}
+
+// Draws a sprite over a full-size frame, clipped to it.
+void blit(const Sprite& s, std::vector<uint32_t>& out) {
+    if (!s.visible || !s.bitmap || s.bitmap->width <= 0 || s.bitmap->height <= 0 || s.width <= 0 ||
+        s.height <= 0)
+        return;
+    const int x0 = std::max(0, s.left), x1 = std::min(Battlefield::kWidth, s.left + s.width);
+    const int y0 = std::max(0, s.top), y1 = std::min(Battlefield::kHeight, s.top + s.height);
+    if (x0 >= x1 || y0 >= y1) return;
+    std::vector<int> column(size_t(x1 - x0));
+    for (int x = x0; x < x1; ++x) column[size_t(x - x0)] = stretchSource(x - s.left, s.bitmap->width, s.width);
+    for (int y = y0; y < y1; ++y) {
+        const uint32_t* src = &s.bitmap->pixels[size_t(stretchSource(y - s.top, s.bitmap->height, s.height)) *
+                                                size_t(s.bitmap->width)];
+        uint32_t* dst = &out[size_t(y) * Battlefield::kWidth];
+        for (int x = x0; x < x1; ++x) {
+            const uint32_t c = src[column[size_t(x - x0)]];
+            if (c != Battlefield::kSeeThrough) dst[x] = c;
+        }
+    }
+}
+
+} // namespace
+
+int64_t Battlefield::point(double x, double y) const {
+    int ix, iy;
+    if (!toPixel(x, y, ix, iy)) return -1;
+    uint32_t c;
+    for (int i = 13; i >= 0; --i)
+        if (spriteAt(explosion[i], ix, iy, c)) return c;
+    for (int p = 1; p >= 0; --p)
+        if (spriteAt(base[p], ix, iy, c)) return c;
+    for (int p = 1; p >= 0; --p)
+        if (spriteAt(ground[p], ix, iy, c)) return c;
+    if (spriteAt(jimen, ix, iy, c)) return c;
+    return surface_.at(ix, iy);
+}
+
+void Battlefield::compose(std::vector<uint32_t>& out) const {
+    out.assign(surface_.pixels.begin(), surface_.pixels.end());
+    blit(jimen, out);
+    for (const Sprite& s : ground) blit(s, out);
+    for (const Sprite& s : base) blit(s, out);
+    for (const Sprite& s : explosion) blit(s, out);
+}
+
+void Battlefield::drawBaseBuffer(int player, int w, int h) {
+    const Bitmap& src = baseorigin[player];
+    Bitmap& dst = baseprocess[player];
+    dst = Bitmap(std::max(w, 0), std::max(h, 0), kSeeThrough);
+    for (int y = 0; y < dst.height; ++y)
+        for (int x = 0; x < dst.width; ++x)
+            dst.set(x, y, src.at(stretchSource(x, src.width, w), stretchSource(y, src.height, h)));
+    ++revision_;
+}
+
+void Battlefield::punchCrater(int player, double cx, double cy, int radius) {
+    Bitmap& b = baseprocess[player];
+    if (radius < 0) return;
+    // Far outside the buffer (a blast centre can lie anywhere): nothing to punch.
+    if (!(cx + radius >= 0 && cx - radius < b.width && cy + radius >= 0 && cy - radius < b.height)) return;
+    const double r2 = double(radius) * radius;
+    const int y0 = std::max(0, int(std::floor(cy - radius))), y1 = std::min(b.height - 1, int(std::ceil(cy + radius)));
+    const int x0 = std::max(0, int(std::floor(cx - radius))), x1 = std::min(b.width - 1, int(std::ceil(cx + radius)));
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r2) b.set(x, y, kSeeThrough);
+    ++revision_;
+}
+
+} // namespace kestrum

@@ -1,0 +1,94 @@
+#pragma once
+// The battlefield as one raster owned by the game: the drawing surface of the main window (trail
+// points, erased points, printed texts) plus the visible pictures, stretched nearest-neighbour.
+//
+// Stacking order, bottom to top: drawing surface, ground strip, ground pieces 0 and 1, bases 0 and 1,
+// explosions 0..13. Picture pixels of screen cyan are see-through, so a picture's empty corners and
+// the craters punched into a base show what lies beneath (sky or trail, both kind 3), and a running
+// explosion over a base shows, and reads as, solid ground where its fireball is.
+//
+// Reading a point gives exactly the colour the view shows there. Printed texts are the one
+// exception: they are drawn by the view at full resolution and are not part of the read raster (they
+// appear only at the end of a match, when nothing flies any more).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/bitmap.h"
+
+namespace kestrum {
+
+// A picture placed on the battlefield and stretched to its rectangle.
+struct Sprite {
+    const Bitmap* bitmap = nullptr;
+    bool visible = false;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const Sprite&) const = default;
+};
+
+struct PrintedText {
+    int x = 0;
+    int y = 0;
+    std::string text;
+    double points = 12;
+    uint32_t colour = 0;
+    bool operator==(const PrintedText&) const = default;
+};
+
+class Battlefield {
+  public:
+    static constexpr int kWidth = 792;
+    static constexpr int kHeight = 575;
+    static constexpr uint32_t kSeeThrough = 0xFFFF83; // screen cyan
+
+    Battlefield();
+
+    // Drawing surface.
+    void clear();
+    void setPoint(double x, double y, uint32_t colour);
+    void print(int x, int y, const std::string& text, double points, uint32_t colour);
+    const std::vector<PrintedText>& texts() const { return texts_; }
+    uint32_t surfaceAt(int x, int y) const { return surface_.at(x, y); }
+
+    // Colour shown at a point, pictures included; -1 outside.
+    int64_t point(double x, double y) const;
+
+    // The whole shown picture, row-major kWidth x kHeight.
+    void compose(std::vector<uint32_t>& out) const;
+
+    // Changes with every visible change of the surface or of a picture buffer.
+    uint64_t revision() const { return revision_; }
+    void touch() { ++revision_; }
+
+    // The pictures (visible ones are composed in this order).
+    Sprite jimen;
+    Sprite ground[2];
+    Sprite base[2];
+    Sprite explosion[14];
+
+    // Source bitmaps: templates and the base buffers that craters are punched into.
+    Bitmap jimenBitmap;
+    Bitmap groundBitmap[2];
+    Bitmap baseorigin[2];
+    Bitmap baseprocess[2];
+    Bitmap origin;
+
+    // Stretch a template into a base buffer of w x h (nearest neighbour).
+    void drawBaseBuffer(int player, int w, int h);
+    // Filled circle in sky colour in a base buffer: a crater.
+    void punchCrater(int player, double cx, double cy, int radius);
+
+  private:
+    Bitmap surface_;
+    std::vector<PrintedText> texts_;
+    uint64_t revision_ = 0;
+};
+
+// Nearest-neighbour source coordinate of destination pixel d when stretching src pixels over dst.
+inline int stretchSource(int d, int src, int dst) { return int((int64_t(d) * src) / dst); }
+
+} // namespace kestrum

@@ -1,0 +1,14 @@
+#pragma once
+// The authored battlefield pictures. Background pixels are exactly screen cyan; every other pixel's
+// red component ends in the kind code of its picture (0 left base, 1 right base, 2 ground).
+
+#include "ui/bitmap.h"
+
+namespace kestrum {
+
+Bitmap makeGroundStrip();           // jimen, 633 x 15, kind 2
+Bitmap makeGroundPiece(int player); // ground(p), 100 x 30, kind p
+Bitmap makeBase(int player);        // baseorigin(p), 100 x 32, kind p
+Bitmap makeExplosion();             // origin, 31 x 31, kind 2
+
+} // namespace kestrum

@@ -1,0 +1,52 @@
+#pragma once
+// A scripted outside world for driving the game through its entry points.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+
+namespace kestrum::testing {
+
+class FakeSound : public SoundService {
+  public:
+    void setFile(SoundId id, const std::string& path) override { (id == SoundId::Ban ? banFile : bigbanFile) = path; }
+    void play(SoundId id) override { played.push_back(id); }
+    std::string banFile, bigbanFile;
+    std::vector<SoundId> played;
+};
+
+class FakePlatform : public Platform {
+  public:
+    void setTickInterval(int ms) override {
+        tickInterval = ms;
+        tickIntervals.push_back(ms);
+    }
+    void setStartInterval(int ms) override { startInterval = ms; }
+    void showSettingsDialog() override {
+        ++dialogsShown;
+        if (onDialog) onDialog();
+    }
+    void quit(int status) override {
+        quitStatus = status;
+        quitCalls++;
+    }
+    std::string programFolder() override { return folder; }
+    uint32_t clockSeed() override { return seed; }
+    double twipsPerPixelX() override { return tppX; }
+    double twipsPerPixelY() override { return tppY; }
+
+    int tickInterval = 720; // the design period: the timer ticks from the window's creation
+    std::vector<int> tickIntervals;
+    int startInterval = 120;
+    int dialogsShown = 0;
+    std::function<void()> onDialog;
+    int quitStatus = -1;
+    int quitCalls = 0;
+    std::string folder = ".";
+    uint32_t seed = 12345;
+    double tppX = 15, tppY = 15;
+};
+
+} // namespace kestrum::testing

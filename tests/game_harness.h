@@ -1,0 +1,64 @@
+#pragma once
+// A game in a temporary program folder with a valid config.txt, loaded and past the start tick.
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "fake_platform.h"
+
+namespace kestrum::testing {
+
+// A fresh empty folder under the system's temporary directory, removed at the end of the test.
+class TempFolder {
+  public:
+    TempFolder() {
+        static int counter = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("kestrum-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::string str() const { return path_.string(); }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    void write(const std::string& name, const std::string& contents) const {
+        std::ofstream(path_ / name, std::ios::binary) << contents;
+    }
+
+  private:
+    std::filesystem::path path_;
+};
+
+struct GameHarness {
+    explicit GameHarness(const std::string& config = " 1 \r\n10\r\n") {
+        if (!config.empty()) folder.write("config.txt", config);
+        platform.folder = folder.str();
+        game = std::make_unique<Game>(platform, sound);
+    }
+    // Load step and start tick, as the window does at start-up.
+    void start() {
+        game->load();
+        game->startTick();
+    }
+    // Answers the three set-up prompts: mode "1"/"2", air and sound "y"/"n".
+    void answer(const std::string& mode, const std::string& air, const std::string& snd) {
+        game->setBoxText(Box::Selw, mode);
+        game->setBoxText(Box::Selr, air);
+        game->setBoxText(Box::Sels, snd);
+    }
+    MatchState& st() { return game->state(); }
+    Screen& screen() { return game->screen(); }
+
+    TempFolder folder;
+    FakePlatform platform;
+    FakeSound sound;
+    std::unique_ptr<Game> game;
+};
+
+} // namespace kestrum::testing
