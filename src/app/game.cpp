@@ -6,6 +6,7 @@ Game::Game(Platform& platform, SoundService& sounds)
     : platform_(platform), sounds_(sounds), screen_(makeDesignScreen()) {}
 
 float Game::rnd() {
+    if (randomSource_) return randomSource_();
     // 24 random bits scaled by 2^-24: uniform in [0, 1), never 1.
     return float(rng_() >> 8) * (1.0f / 16777216.0f);
 }

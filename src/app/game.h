@@ -13,6 +13,7 @@
 //   sound/sounds.cpp       the two explosion sounds
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -69,6 +70,8 @@ class Game {
     // The next uniform random number in [0, 1), never 1.
     float rnd();
     void seed(uint32_t seed) { rng_.seed(seed); }
+    // Replaces the generator (tests script the battlefield with it); an empty function restores it.
+    void setRandomSource(std::function<float()> source) { randomSource_ = std::move(source); }
 
     // Text of a box as the window shows it.
     const std::string& boxText(Box box) const;
@@ -88,7 +91,7 @@ class Game {
     // sim/tick.cpp
     void moveSlot(int slot);
     void flightForces(int slot);
-    bool integrateAndClassify(int slot); // false when the slot loop must end
+    void integrateAndClassify(int slot);
     // sim/impacts.cpp
     int16_t explosionSize(int slot) const;
     void groundHit(int slot);
@@ -105,6 +108,7 @@ class Game {
     Screen screen_;
     Battlefield field_;
     std::mt19937 rng_;
+    std::function<float()> randomSource_;
 };
 
 } // namespace kestrum

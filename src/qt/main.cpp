@@ -1,6 +1,20 @@
 #include <QApplication>
 
+#include "app/game.h"
+#include "qt/main_window.h"
+#include "qt/qt_platform.h"
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Kestrum"));
+
+    kestrum::qt::QtPlatform platform;
+    kestrum::Game game(platform, platform);
+    kestrum::qt::MainWindow window(game, platform);
+
+    // config.txt is read (the settings dialog shown alone as long as it cannot be) before the
+    // window appears; the start tick then opens the first prompt.
+    window.runLoadStep();
+    window.show();
+    return QApplication::exec();
 }

@@ -1,12 +1,296 @@
 #include "settings/config_file.h"
 
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ui/number_text.h"
+
 namespace kestrum {
 
-ConfigReading readConfig(const std::string&) { return {}; }
-ConfigReading parseConfig(std::string_view) { return {}; }
-std::optional<std::array<int16_t, 9>> keyTableFor(int16_t) { return std::nullopt; }
-double numericValue(std::string_view) { return 0; }
-std::string configText(int, const std::string&) { return {}; }
-bool writeConfig(const std::string&, const std::string&, std::string&) { return false; }
+namespace {
+
+// config.txt holds two short lines; anything longer than this is not ours, and reading all of it
+// would only cost time and memory.
+constexpr std::size_t kReadCap = 64 * 1024;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The leading number of `text` (no blanks skipped here): optional sign, digits with an optional
+// decimal point, optional exponent. nullopt when there is no digit in the mantissa. Never throws;
+// magnitudes beyond a double give infinity (or 0 for tiny ones) instead of failing.
+std::optional<double> leadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+
+    const std::size_t mantissaStart = i;
+    std::size_t intDigits = 0, leadingZeros = 0, fracZerosBeforeFirst = 0;
+    bool seenNonZero = false, anyDigit = false;
+    while (i < n && isDigit(text[i])) {
+        if (!seenNonZero && text[i] == '0')
+            ++leadingZeros;
+        else
+            seenNonZero = true;
+        ++intDigits;
+        anyDigit = true;
+        ++i;
+    }
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && isDigit(text[i])) {
+            if (!seenNonZero && text[i] == '0')
+                ++fracZerosBeforeFirst;
+            else
+                seenNonZero = true;
+            anyDigit = true;
+            ++i;
+        }
+    }
+    if (!anyDigit) return std::nullopt;
+    std::size_t end = i;
+
+    // The exponent belongs to the number only when at least one digit follows the letter.
+    long long exponent = 0;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        bool expNegative = false;
+        if (j < n && (text[j] == '+' || text[j] == '-')) expNegative = text[j++] == '-';
+        if (j < n && isDigit(text[j])) {
+            while (j < n && isDigit(text[j])) {
+                if (exponent < 1'000'000) exponent = exponent * 10 + (text[j] - '0');
+                ++j;
+            }
+            if (expNegative) exponent = -exponent;
+            end = j;
+        }
+    }
+
+    if (!seenNonZero) return negative ? -0.0 : 0.0;
+    // Decimal position of the first significant digit, to tell overflow from underflow.
+    const long long significantIntDigits = static_cast<long long>(intDigits - leadingZeros);
+    const long long magnitude = significantIntDigits > 0
+                                    ? significantIntDigits - 1 + exponent
+                                    : -static_cast<long long>(fracZerosBeforeFirst) - 1 + exponent;
+    const double huge =
+        negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    const double tiny = negative ? -0.0 : 0.0;
+    if (magnitude > 400) return huge;
+    if (magnitude < -400) return tiny;
+
+    // from_chars takes no '+' and ignores the locale (a Qt program sets the user's locale, which may
+    // use a decimal comma).
+    const char* first = text.data() + mantissaStart;
+    const char* last = text.data() + end;
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) return magnitude >= 0 ? huge : tiny;
+    if (ec != std::errc() || ptr != last) return std::nullopt; // not reached for the forms above
+    return negative ? -value : value;
+}
+
+struct ParseResult {
+    ConfigReading reading;
+    bool dependsOnMore = false; // a field ran into the end of the text
+};
+
+// List input of two numbers:
+// - blanks and line ends before a number are skipped;
+// - a number's field ends at a blank, a comma or a line end (CR LF, LF or CR alone);
+// - the blanks after it and one following comma or line end belong to it;
+// - a field is taken by its leading number, so "15abc" reads as 15, the same value the dialog
+//   validated when it stored that text; a field with no digit at all (a stray comma, a word) fails;
+// - the value is rounded to 16 bits, halves to even; outside -32768..32767 fails.
+ParseResult parseNumbers(std::string_view text) {
+    ParseResult result;
+    // A byte order mark left by an editor is not part of the first number.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+
+    std::size_t pos = 0;
+    const std::size_t n = text.size();
+    auto readOne = [&]() -> std::optional<int16_t> {
+        while (pos < n && (isBlank(text[pos]) || isLineEnd(text[pos])))
+            ++pos;
+        if (pos >= n) return std::nullopt; // the text ended before the number
+        const std::size_t start = pos;
+        while (pos < n && !isBlank(text[pos]) && text[pos] != ',' && !isLineEnd(text[pos]))
+            ++pos;
+        if (pos >= n) result.dependsOnMore = true;
+        const std::string_view field = text.substr(start, pos - start);
+
+        while (pos < n && isBlank(text[pos]))
+            ++pos;
+        if (pos < n) {
+            if (text[pos] == ',' || text[pos] == '\n') {
+                ++pos;
+            } else if (text[pos] == '\r') {
+                ++pos;
+                if (pos < n && text[pos] == '\n') ++pos;
+            }
+        }
+
+        const std::optional<double> value = leadingNumber(field);
+        if (!value) return std::nullopt;
+        const double rounded = std::nearbyint(*value); // halves to even
+        if (!(rounded >= -32768.0 && rounded <= 32767.0)) return std::nullopt;
+        return toInt16(*value);
+    };
+
+    result.reading.first = readOne();
+    if (!result.reading.first) return result;
+    result.reading.second = readOne();
+    result.reading.ok = result.reading.second.has_value();
+    return result;
+}
+
+// Owns a file descriptor so that every path out of a function closes it.
+class UniqueFd {
+  public:
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now and reports the result; close can be where a delayed write error shows.
+    int close() {
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        return rc;
+    }
+
+  private:
+    int fd_;
+};
+
+std::string reason(int err) {
+    return std::error_code(err, std::generic_category()).message();
+}
+
+} // namespace
+
+ConfigReading parseConfig(std::string_view text) {
+    return parseNumbers(text).reading;
+}
+
+ConfigReading readConfig(const std::string& path) {
+    // Non-blocking open so that a FIFO in the file's place cannot stall the start-up.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) return {};
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+
+    std::string text(kReadCap + 1, '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t r = ::read(fd.get(), text.data() + got, text.size() - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return {};
+        if (r == 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    const bool truncated = got > kReadCap;
+    text.resize(std::min(got, kReadCap));
+
+    ParseResult parsed = parseNumbers(text);
+    // A number cut off by the cap might read differently in full; do not guess.
+    if (truncated && parsed.dependsOnMore) parsed.reading.ok = false;
+    return parsed.reading;
+}
+
+std::optional<std::array<int16_t, 9>> keyTableFor(int16_t kbtype) {
+    // In the order of the first player's keys W, S, Q, E, A, D, X, Z, C.
+    switch (kbtype) {
+    case 0:
+        return std::array<int16_t, 9>{80, 187, 79, 192, 76, 186, 191, 190, 226}; // letter block
+    case 1:
+        return std::array<int16_t, 9>{104, 101, 103, 105, 100, 102, 98, 97, 99}; // keypad
+    default:
+        return std::nullopt;
+    }
+}
+
+double numericValue(std::string_view text) {
+    // Only leading blanks are skipped: the reader ends a number at a blank, so "1 5" must count as 1
+    // here too, or the dialog would accept a value that reads back as something else.
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    return leadingNumber(text.substr(i)).value_or(0.0);
+}
+
+std::string configText(int keyboardType, const std::string& opevalText) {
+    // The number-printing form: a blank where a plus sign would be, the digits, one blank.
+    std::string line1 = keyboardType < 0 ? "-" : " ";
+    line1 += std::to_string(keyboardType < 0 ? -static_cast<long long>(keyboardType) : keyboardType);
+    line1 += ' ';
+    return line1 + "\r\n" + opevalText + "\r\n";
+}
+
+bool writeConfig(const std::string& path, const std::string& contents, std::string& error) {
+    // Write beside the target and rename over it, so that a failure at any point leaves the old
+    // file whole and a reader never sees half a file.
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    static std::atomic<unsigned> counter{0};
+
+    int fdNumber = -1;
+    std::string tempPath;
+    for (int attempt = 0; attempt < 100 && fdNumber < 0; ++attempt) {
+        tempPath = (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
+                              std::to_string(counter++) + ".tmp"))
+                       .string();
+        fdNumber = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fdNumber < 0 && errno != EEXIST) break;
+    }
+    if (fdNumber < 0) {
+        error = reason(errno);
+        return false;
+    }
+    UniqueFd fd(fdNumber);
+
+    auto fail = [&](int err) {
+        if (fd.get() >= 0) fd.close();
+        ::unlink(tempPath.c_str());
+        error = reason(err);
+        return false;
+    };
+
+    std::size_t written = 0;
+    while (written < contents.size()) {
+        const ssize_t w = ::write(fd.get(), contents.data() + written, contents.size() - written);
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) return fail(errno);
+        written += static_cast<std::size_t>(w);
+    }
+    if (::fsync(fd.get()) != 0) return fail(errno);
+    if (fd.close() != 0) return fail(errno);
+    if (::rename(tempPath.c_str(), path.c_str()) != 0) return fail(errno);
+
+    // Make the rename itself durable; the new file is already complete, so this is best effort.
+    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    error.clear();
+    return true;
+}
 
 } // namespace kestrum

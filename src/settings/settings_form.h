@@ -18,9 +18,9 @@ class SettingsForm {
     // "保存": validate, write, and tell the dialog what to do next.
     SaveOutcome save();
 
-    bool tenkey = true;          // "１０キー有り"
+    bool tenkey = true;            // "１０キー有り"
     std::string opevalText = "10"; // the handling adjustment box, free text
-    std::string lastError;       // the system's reason after WriteFailed
+    std::string lastError;         // the system's reason after WriteFailed
 
     static constexpr const char* kTitle = "初期設定";
     static constexpr const char* kTooSmallText = "10以上の値に設定して下さい。";

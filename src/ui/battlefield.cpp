@@ -15,8 +15,8 @@ Battlefield::Battlefield()
     jimen = {&jimenBitmap, false, 0, 384, 633, 15};
     ground[0] = {&groundBitmap[0], false, 16, 336, 100, 30};
     ground[1] = {&groundBitmap[1], false, 520, 336, 100, 30};
-    base[0] = {nullptr, false, 16, 240, 32, 32};
-    base[1] = {nullptr, false, 584, 240, 32, 32};
+    base[0] = {nullptr, false, 16, 240, 32, 32, true};
+    base[1] = {nullptr, false, 584, 240, 32, 32, true};
     for (int i = 0; i < 14; ++i)
         explosion[i] = {nullptr, false, 192 + 24 * (i % 7), i < 7 ? 304 : 328, 15, 15};
 }
@@ -55,7 +55,7 @@ bool spriteAt(const Sprite& s, int x, int y, uint32_t& colour) {
     if (x < s.left || y < s.top || x >= s.left + s.width || y >= s.top + s.height) return false;
     const uint32_t c = s.bitmap->at(stretchSource(x - s.left, s.bitmap->width, s.width),
                                     stretchSource(y - s.top, s.bitmap->height, s.height));
-    if (c == Battlefield::kSeeThrough) return false;
+    if (c == Battlefield::kSeeThrough && !s.opaque) return false;
     colour = c;
     return true;
 }
@@ -76,7 +76,7 @@ void blit(const Sprite& s, std::vector<uint32_t>& out) {
         uint32_t* dst = &out[size_t(y) * Battlefield::kWidth];
         for (int x = x0; x < x1; ++x) {
             const uint32_t c = src[column[size_t(x - x0)]];
-            if (c != Battlefield::kSeeThrough) dst[x] = c;
+            if (c != Battlefield::kSeeThrough || s.opaque) dst[x] = c;
         }
     }
 }

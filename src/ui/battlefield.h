@@ -3,9 +3,10 @@
 // points, erased points, printed texts) plus the visible pictures, stretched nearest-neighbour.
 //
 // Stacking order, bottom to top: drawing surface, ground strip, ground pieces 0 and 1, bases 0 and 1,
-// explosions 0..13. Picture pixels of screen cyan are see-through, so a picture's empty corners and
-// the craters punched into a base show what lies beneath (sky or trail, both kind 3), and a running
-// explosion over a base shows, and reads as, solid ground where its fireball is.
+// explosions 0..13. The bases are opaque pictures: their sky-coloured pixels, craters included, cover
+// what lies behind them and read as sky, so a shell waiting in its base's yard never reads the ground
+// strip behind it. The other pictures let their screen-cyan pixels through: the round fireball shows
+// the base or sky behind its corners, and a ragged ground piece shows the strip behind it.
 //
 // Reading a point gives exactly the colour the view shows there. Printed texts are the one
 // exception: they are drawn by the view at full resolution and are not part of the read raster (they
@@ -27,6 +28,7 @@ struct Sprite {
     int top = 0;
     int width = 0;
     int height = 0;
+    bool opaque = false; // screen-cyan pixels cover what lies behind instead of letting it through
     bool operator==(const Sprite&) const = default;
 };
 

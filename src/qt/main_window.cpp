@@ -1,0 +1,363 @@
+#include "qt/main_window.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <qdrawutil.h>
+
+#include "qt/fonts.h"
+#include "qt/key_translation.h"
+#include "qt/qt_platform.h"
+
+namespace kestrum::qt {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The model's colours are blue*65536 + green*256 + red.
+QColor qcolor(uint32_t c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+QRect qrect(const Rect& r) {
+    return QRect(r.left, r.top, r.width, r.height);
+}
+
+std::vector<Sprite> spritesOf(const Battlefield& f) {
+    std::vector<Sprite> s{f.jimen, f.ground[0], f.ground[1], f.base[0], f.base[1]};
+    s.insert(s.end(), std::begin(f.explosion), std::end(f.explosion));
+    return s;
+}
+
+// Where the controls of a container sit on the window, and whether they can be seen at all.
+struct Place {
+    QPoint origin;
+    QRect clip;
+    bool visible = false;
+};
+
+Place placeOf(const Screen& s, Container c, int index);
+
+Place placeInside(const Screen& s, Container parent, int parentIndex, const Rect& r, bool visible) {
+    const Place outer = placeOf(s, parent, parentIndex);
+    const QRect rect = qrect(r).translated(outer.origin);
+    return {rect.topLeft(), rect.intersected(outer.clip), outer.visible && visible};
+}
+
+Place placeOfPanel(const Screen& s, const Panel& p) {
+    return placeInside(s, p.parent, p.parentIndex, p.rect, p.visible);
+}
+
+Place placeOf(const Screen& s, Container c, int index) {
+    const bool inRange = index >= 0 && index < 4;
+    switch (c) {
+    case Container::Window:
+        break;
+    case Container::Establish:
+        if (inRange) return placeOfPanel(s, s.establish[index]);
+        return {};
+    case Container::Estafigure:
+        if (inRange) return placeOfPanel(s, s.estafigure[index]);
+        return {};
+    case Container::Selcon:
+        return placeOfPanel(s, s.selcon);
+    case Container::Sel5:
+        return placeInside(s, s.sel5.parent, s.sel5.parentIndex, s.sel5.rect, s.sel5.visible);
+    case Container::Again:
+        return placeOfPanel(s, s.again);
+    }
+    return {QPoint(0, 0), QRect(0, 0, Screen::kWidth, Screen::kHeight), true};
+}
+
+// Every label of the model, in drawing order within its container.
+template <typename Fn> void forEachLabel(const Screen& s, Fn fn) {
+    for (const Label& l : s.normal)
+        fn(l);
+    for (const Label& l : s.unit)
+        fn(l);
+    for (const Label& l : s.value)
+        fn(l);
+    for (const Label& l : s.changetitle)
+        fn(l);
+    for (const Label& l : s.number)
+        fn(l);
+    for (const Label& l : s.score)
+        fn(l);
+    for (const Label& l : s.estanumber)
+        fn(l);
+    for (const Label& l : s.estavalue)
+        fn(l);
+    for (const Label& l : s.label1)
+        fn(l);
+    for (const Label& l : s.label2)
+        fn(l);
+    for (const Label& l : s.label3)
+        fn(l);
+    for (const Label& l : s.inputvalue)
+        fn(l);
+    for (const Label& l : s.orbitnumber)
+        fn(l);
+    for (const Label* l : {&s.sel1, &s.sel2, &s.sel3, &s.sel4, &s.sel6, &s.label})
+        fn(*l);
+}
+
+void drawLabel(QPainter& p, const Label& l, QPoint origin) {
+    const QFont font = modelFont(l.font);
+    const QString text = qs(l.caption);
+    QRect r = qrect(l.rect).translated(origin);
+    if (l.autoSize) r.setWidth(QFontMetrics(font).horizontalAdvance(text));
+    if (!l.transparent) p.fillRect(r, qcolor(l.backColor));
+    const Qt::Alignment h = l.align == Align::Right    ? Qt::AlignRight
+                            : l.align == Align::Center ? Qt::AlignHCenter
+                                                       : Qt::AlignLeft;
+    p.setFont(font);
+    p.setPen(qcolor(l.foreColor));
+    p.drawText(r, int(h | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip, text);
+}
+
+// A frame: an etched box under its caption.
+void drawFrame(QPainter& p, const Label& l, QPoint origin, const QPalette& palette) {
+    const QFont font = modelFont(l.font);
+    const QFontMetrics fm(font);
+    const QRect r = qrect(l.rect).translated(origin);
+    if (!l.transparent) p.fillRect(r, qcolor(l.backColor));
+    const QRect box = r.adjusted(0, fm.height() / 2, -1, -1);
+    qDrawShadeRect(&p, box, palette, true, 1, 0);
+    const QString text = qs(l.caption);
+    const QRect caption(r.left() + 8, r.top(), fm.horizontalAdvance(text) + 4, fm.height());
+    p.fillRect(caption, qcolor(l.backColor));
+    p.setFont(font);
+    p.setPen(qcolor(l.foreColor));
+    p.drawText(caption, Qt::AlignCenter | Qt::TextSingleLine, text);
+}
+
+const TextBox& boxModel(const Screen& s, Box b) {
+    switch (b) {
+    case Box::Selw:
+        return s.selw;
+    case Box::Selr:
+        return s.selr;
+    case Box::Sels:
+        return s.sels;
+    case Box::Againput:
+        break;
+    }
+    return s.againput;
+}
+
+int boxOfFocus(Focus f) {
+    switch (f) {
+    case Focus::Selw:
+        return int(Box::Selw);
+    case Focus::Selr:
+        return int(Box::Selr);
+    case Focus::Sels:
+        return int(Box::Sels);
+    case Focus::Againput:
+        return int(Box::Againput);
+    case Focus::None:
+        break;
+    }
+    return -1;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
+    : QWidget(parent), game_(game), platform_(platform) {
+    setWindowTitle(qs(game_.screen().title));
+    if (QFile::exists(QStringLiteral(":/kestrum.png"))) setWindowIcon(QIcon(QStringLiteral(":/kestrum.png")));
+    setFixedSize(Screen::kWidth, Screen::kHeight);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Keys reach the window whenever no box has the focus; a click on the window does not take it
+    // from a box.
+    setFocusPolicy(Qt::TabFocus);
+
+    for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput}) {
+        auto* edit = new QLineEdit(this);
+        edit->setFont(gothicFont(12));
+        edit->setFocusPolicy(Qt::ClickFocus);
+        edit->hide();
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, b](const QString& text) { handle([&] { game_.setBoxText(b, text.toStdString()); }); });
+        edits_[size_t(b)] = edit;
+    }
+
+    platform_.setMainWindow(this);
+    platform_.setConfigPath([this] { return game_.state().cfgpath; });
+    connect(&platform_.tickTimer(), &QTimer::timeout, this, [this] { handle([this] { game_.tick(); }); });
+    connect(&platform_.startTimer(), &QTimer::timeout, this,
+            [this] { handle([this] { game_.startTick(); }); });
+}
+
+template <typename Handler> void MainWindow::handle(Handler&& handler) {
+    if (platform_.quitting()) return; // the program is ending: nothing more reaches the game
+    handler();
+    if (!platform_.quitting()) syncFromModel();
+}
+
+void MainWindow::runLoadStep() {
+    handle([this] { game_.load(); });
+}
+
+void MainWindow::syncFromModel() {
+    const Screen& s = game_.screen();
+    if (windowTitle() != qs(s.title)) setWindowTitle(qs(s.title));
+
+    for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput}) {
+        const TextBox& model = boxModel(s, b);
+        QLineEdit* edit = edits_[size_t(b)];
+        const Place place = placeOf(s, model.parent, 0);
+        const QRect geometry = qrect(model.rect).translated(place.origin);
+        if (edit->geometry() != geometry) edit->setGeometry(geometry);
+        const QString text = qs(model.text);
+        if (edit->text() != text) {
+            const QSignalBlocker quiet(edit); // the model set it: no change event back
+            edit->setText(text);
+        }
+        edit->setVisible(place.visible);
+    }
+
+    const int focusBox = boxOfFocus(s.focus);
+    QWidget* target = this;
+    if (focusBox >= 0 && !edits_[size_t(focusBox)]->isHidden()) target = edits_[size_t(focusBox)];
+    if (QApplication::focusWidget() != target || focusWidget() != target)
+        target->setFocus(Qt::OtherFocusReason);
+
+    Drawn now{s, spritesOf(game_.field()), game_.field().revision()};
+    if (!drawn_ || !(*drawn_ == now)) {
+        drawn_ = std::move(now);
+        update();
+    }
+}
+
+bool MainWindow::boxHasFocus() const {
+    const QWidget* focus = QApplication::focusWidget();
+    return std::find(edits_.begin(), edits_.end(), focus) != edits_.end();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput})
+            if (watched == edits_[size_t(b)]) handle([&] { game_.focusBox(b); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // A key a box did not want is not a game key: what is typed into a box stays there.
+    if (boxHasFocus()) {
+        event->ignore();
+        return;
+    }
+    const int16_t vk = translateKey(event->nativeScanCode(), event->key(), event->modifiers());
+    // Auto-repeats are key-downs too; a key without a code is none of the game's.
+    if (vk != 0) handle([&] { game_.keyDown(vk, shiftMask(event->modifiers())); });
+    event->accept();
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (boxHasFocus()) {
+        event->ignore();
+        return;
+    }
+    // The window system's auto-repeat sends a release before each repeat: the key is still held.
+    if (event->isAutoRepeat()) return;
+    const int16_t vk = translateKey(event->nativeScanCode(), event->key(), event->modifiers());
+    if (vk != 0) handle([&] { game_.keyUp(vk); });
+    event->accept();
+}
+
+bool MainWindow::focusNextPrevChild(bool) {
+    // Tab is a key like any other; the game moves the focus between the boxes.
+    return false;
+}
+
+const QImage& MainWindow::battlefieldImage() {
+    const Battlefield& field = game_.field();
+    auto source = std::make_pair(spritesOf(field), field.revision());
+    if (imageSource_ && *imageSource_ == source && !image_.isNull()) return image_;
+    field.compose(composed_);
+    image_ = QImage(Battlefield::kWidth, Battlefield::kHeight, QImage::Format_RGB32);
+    for (int y = 0; y < Battlefield::kHeight; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        const uint32_t* src = &composed_[size_t(y) * Battlefield::kWidth];
+        for (int x = 0; x < Battlefield::kWidth; ++x) {
+            const uint32_t c = src[x]; // BBGGRR to 0xffRRGGBB
+            line[x] = 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+        }
+    }
+    imageSource_ = std::move(source);
+    return image_;
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    const Screen& s = game_.screen();
+    QPainter p(this);
+
+    // The battlefield raster, scaled pixel for pixel (no smoothing) on high-DPI screens.
+    p.drawImage(QRect(0, 0, Battlefield::kWidth, Battlefield::kHeight), battlefieldImage());
+
+    // Printed texts, at full resolution.
+    for (const PrintedText& t : game_.field().texts()) {
+        const QFont font = gothicFont(t.points);
+        p.setFont(font);
+        p.setPen(qcolor(t.colour));
+        p.drawText(QPoint(t.x, t.y + QFontMetrics(font).ascent()), qs(t.text));
+    }
+
+    // Labels straight on the window.
+    forEachLabel(s, [&](const Label& l) {
+        if (l.visible && l.parent == Container::Window) drawLabel(p, l, QPoint(0, 0));
+    });
+
+    // Panels with their contents, each clipped to its panel.
+    auto drawChildren = [&](Container c, int index, const Place& place) {
+        p.save();
+        p.setClipRect(place.clip);
+        forEachLabel(s, [&](const Label& l) {
+            if (l.visible && l.parent == c && l.parentIndex == index) drawLabel(p, l, place.origin);
+        });
+        p.restore();
+    };
+    auto drawPanel = [&](const Panel& panel, bool border) -> std::optional<Place> {
+        const Place place = placeOfPanel(s, panel);
+        if (!place.visible) return std::nullopt;
+        const QRect r = qrect(panel.rect).translated(place.origin - QPoint(panel.rect.left, panel.rect.top));
+        p.fillRect(r.intersected(place.clip), qcolor(panel.backColor));
+        if (border) qDrawShadeRect(&p, r, palette(), true, 1, 0);
+        return place;
+    };
+
+    for (int n = 0; n < 4; ++n) {
+        const auto panel = drawPanel(s.establish[n], true);
+        if (!panel) continue;
+        drawChildren(Container::Establish, n, *panel);
+        if (const auto cursor = drawPanel(s.estafigure[n], false))
+            drawChildren(Container::Estafigure, n, *cursor);
+    }
+    if (const auto selcon = drawPanel(s.selcon, true)) {
+        const Place frame = placeOf(s, Container::Sel5, 0);
+        if (frame.visible) {
+            p.save();
+            p.setClipRect(selcon->clip);
+            drawFrame(p, s.sel5, placeOf(s, s.sel5.parent, s.sel5.parentIndex).origin, palette());
+            p.restore();
+            drawChildren(Container::Sel5, 0, frame);
+        }
+        drawChildren(Container::Selcon, 0, *selcon);
+    }
+    if (const auto again = drawPanel(s.again, true)) drawChildren(Container::Again, 0, *again);
+}
+
+} // namespace kestrum::qt

@@ -1,0 +1,67 @@
+#pragma once
+// The main window "Kestrum": draws the game's screen model and battlefield and forwards every event
+// to the game's entry points. It decides nothing.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <QImage>
+#include <QWidget>
+
+#include "app/game.h"
+
+class QLineEdit;
+
+namespace kestrum::qt {
+
+class QtPlatform;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    MainWindow(Game& game, QtPlatform& platform, QWidget* parent = nullptr);
+
+    // The load step; runs before the window is first shown (it may show the settings dialog).
+    void runLoadStep();
+
+    // The line edit that mirrors a text box of the model.
+    QLineEdit* boxEdit(Box box) const { return edits_[size_t(box)]; }
+
+    // Mirrors the model after an event: box texts, visibility, focus, and a repaint if anything
+    // drawn has changed.
+    void syncFromModel();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    template <typename Handler> void handle(Handler&& handler);
+    bool boxHasFocus() const;
+    const QImage& battlefieldImage();
+
+    Game& game_;
+    QtPlatform& platform_;
+    std::array<QLineEdit*, 4> edits_{};
+
+    // What was last handed to the painter, to repaint only on a change.
+    struct Drawn {
+        Screen screen;
+        std::vector<Sprite> sprites;
+        uint64_t revision = 0;
+        bool operator==(const Drawn&) const = default;
+    };
+    std::optional<Drawn> drawn_;
+
+    // The composed battlefield and what it was composed from.
+    QImage image_;
+    std::optional<std::pair<std::vector<Sprite>, uint64_t>> imageSource_;
+    std::vector<uint32_t> composed_;
+};
+
+} // namespace kestrum::qt

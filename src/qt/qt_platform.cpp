@@ -1,0 +1,85 @@
+#include "qt/qt_platform.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QFile>
+#include <QSoundEffect>
+#include <QThread>
+#include <QUrl>
+
+#include "qt/settings_dialog.h"
+
+namespace kestrum::qt {
+
+QtPlatform::QtPlatform() {
+    tick_.setTimerType(Qt::PreciseTimer);
+    start_.setTimerType(Qt::PreciseTimer);
+    tick_.start(kDesignTickInterval);
+}
+
+QtPlatform::~QtPlatform() = default;
+
+void QtPlatform::setInterval(QTimer& timer, int milliseconds) {
+    if (milliseconds == 0) {
+        timer.stop();
+        return;
+    }
+    // Only a hand-edited config.txt can hold a period below 1 ms; run as fast as a timer can.
+    timer.start(milliseconds < 1 ? 1 : milliseconds);
+}
+
+void QtPlatform::setTickInterval(int milliseconds) {
+    setInterval(tick_, milliseconds);
+}
+void QtPlatform::setStartInterval(int milliseconds) {
+    setInterval(start_, milliseconds);
+}
+
+void QtPlatform::showSettingsDialog() {
+    const std::string path = configPath_ ? configPath_() : programFolder() + "/config.txt";
+    // Before the main window is on screen the dialog stands alone.
+    QWidget* parent = mainWindow_ && mainWindow_->isVisible() ? mainWindow_.data() : nullptr;
+    SettingsDialog dialog(path, parent);
+    dialog.exec();
+}
+
+void QtPlatform::quit(int status) {
+    quitting_ = true;
+    tick_.stop();
+    start_.stop();
+    if (mainWindow_) mainWindow_->hide();
+    if (QThread::currentThread()->loopLevel() > 0) {
+        // Leaves every running event loop; the window ignores whatever was still queued.
+        QCoreApplication::exit(status);
+        return;
+    }
+    std::fflush(nullptr);
+    std::exit(status);
+}
+
+std::string QtPlatform::programFolder() {
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+}
+
+uint32_t QtPlatform::clockSeed() {
+    const auto ticks = std::chrono::system_clock::now().time_since_epoch().count();
+    return uint32_t(uint64_t(ticks) ^ (uint64_t(ticks) >> 32));
+}
+
+void QtPlatform::setFile(SoundId id, const std::string& path) {
+    auto& effect = sounds_[id == SoundId::Ban ? 0 : 1];
+    if (!effect) effect = std::make_unique<QSoundEffect>();
+    // A missing or unreadable file only leaves the effect in its error state: playing it does nothing.
+    effect->setSource(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
+}
+
+void QtPlatform::play(SoundId id) {
+    QSoundEffect* effect = sounds_[id == SoundId::Ban ? 0 : 1].get();
+    if (!effect || effect->status() == QSoundEffect::Error) return;
+    effect->play(); // asynchronous: the tick goes on at once
+}
+
+} // namespace kestrum::qt

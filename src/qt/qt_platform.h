@@ -1,0 +1,60 @@
+#pragma once
+// The outside world of the game on Qt: the two timers, the settings dialog, the end of the program,
+// the program folder, the clock and the two explosion sounds.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/platform.h"
+
+class QSoundEffect;
+
+namespace kestrum::qt {
+
+class QtPlatform : public Platform, public SoundService {
+  public:
+    // The simulation timer already runs at its design period when the window is created.
+    static constexpr int kDesignTickInterval = 720;
+
+    QtPlatform();
+    ~QtPlatform() override;
+
+    // Platform
+    void setTickInterval(int milliseconds) override;
+    void setStartInterval(int milliseconds) override;
+    void showSettingsDialog() override;
+    void quit(int status) override;
+    std::string programFolder() override;
+    uint32_t clockSeed() override;
+
+    // SoundService
+    void setFile(SoundId id, const std::string& path) override;
+    void play(SoundId id) override;
+
+    QTimer& tickTimer() { return tick_; }
+    QTimer& startTimer() { return start_; }
+
+    // The dialog is shown over this window once it is on screen.
+    void setMainWindow(QWidget* window) { mainWindow_ = window; }
+    // Where the dialog reads and writes the settings (the game decides the path).
+    void setConfigPath(std::function<std::string()> path) { configPath_ = std::move(path); }
+    // True once the program has been told to end: no event may reach the game any more.
+    bool quitting() const { return quitting_; }
+
+  private:
+    static void setInterval(QTimer& timer, int milliseconds);
+
+    QTimer tick_;
+    QTimer start_;
+    QPointer<QWidget> mainWindow_;
+    std::function<std::string()> configPath_;
+    std::unique_ptr<QSoundEffect> sounds_[2];
+    bool quitting_ = false;
+};
+
+} // namespace kestrum::qt

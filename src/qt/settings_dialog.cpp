@@ -1,0 +1,130 @@
+#include "qt/settings_dialog.h"
+
+#include <cmath>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "qt/fonts.h"
+
+namespace kestrum::qt {
+
+namespace {
+
+// The form was laid out in twips at 15 per pixel.
+int px(int twips) {
+    return int(std::lround(twips / 15.0));
+}
+QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// A frame with its caption on the line, the way the form was drawn; the contents are placed by
+// hand, so the frame must not take room for its title.
+void frameStyle(QGroupBox* frame) {
+    frame->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px; "
+                                        "margin-top: 6px; }"
+                                        "QGroupBox::title { subcontrol-origin: margin; left: 6px; "
+                                        "padding: 0 2px; }"));
+}
+
+} // namespace
+
+SettingsDialog::SettingsDialog(std::string cfgpath, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      form_(std::move(cfgpath)) {
+    setWindowTitle(qs(SettingsForm::kTitle));
+    if (QFile::exists(QStringLiteral(":/kestrum.png"))) setWindowIcon(QIcon(QStringLiteral(":/kestrum.png")));
+    setFont(gothicFont(9));
+    setFixedSize(px(4005), px(1500));
+
+    auto* frame1 = new QGroupBox(QStringLiteral("キーボード種別"), this);
+    frameStyle(frame1);
+    frame1->setGeometry(twipsRect(120, 120, 1575, 615));
+    tenkey_ = new QCheckBox(QStringLiteral("１０キー有り"), frame1);
+    tenkey_->setGeometry(twipsRect(120, 240, 1335, 255));
+
+    auto* frame2 = new QGroupBox(QStringLiteral("操作性調整"), this);
+    frameStyle(frame2);
+    frame2->setGeometry(twipsRect(1920, 120, 1935, 615));
+    auto* label1 = new QLabel(QStringLiteral("値範囲：10以上"), frame2);
+    label1->move(px(120), px(285));
+    opeval_ = new QLineEdit(frame2);
+    opeval_->setGeometry(twipsRect(1440, 240, 375, 270));
+
+    comdef_ = new QPushButton(QStringLiteral("既定値"), this);
+    comdef_->setGeometry(twipsRect(805, 960, 855, 375));
+    comsave_ = new QPushButton(QStringLiteral("保存"), this);
+    comsave_->setGeometry(twipsRect(2465, 960, 855, 375));
+    // Neither button is a default button: Enter in the box does not save.
+    comdef_->setAutoDefault(false);
+    comsave_->setAutoDefault(false);
+
+    connect(comdef_, &QPushButton::clicked, this, &SettingsDialog::restoreDefaults);
+    connect(comsave_, &QPushButton::clicked, this, &SettingsDialog::save);
+
+    // A style sheet passes only the first family on to the children: give each the whole list.
+    for (QWidget* child : findChildren<QWidget*>()) child->setFont(font());
+    label1->adjustSize(); // sizes itself to its text
+
+    form_.load();
+    showForm();
+}
+
+void SettingsDialog::showForm() {
+    tenkey_->setChecked(form_.tenkey);
+    opeval_->setText(qs(form_.opevalText));
+}
+
+void SettingsDialog::restoreDefaults() {
+    form_.restoreDefaults();
+    showForm();
+}
+
+void SettingsDialog::save() {
+    form_.tenkey = tenkey_->isChecked();
+    form_.opevalText = opeval_->text().toStdString();
+    switch (form_.save()) {
+    case SettingsForm::SaveOutcome::Saved:
+        accept();
+        break;
+    case SettingsForm::SaveOutcome::ValueTooSmall: {
+        QMessageBox box(QMessageBox::NoIcon, qs(SettingsForm::kTooSmallTitle),
+                        qs(SettingsForm::kTooSmallText), QMessageBox::Ok, this);
+        box.exec();
+        opeval_->setFocus();
+        break;
+    }
+    case SettingsForm::SaveOutcome::WriteFailed: {
+        // Nothing was written: say where and why, and let the player try again or close.
+        std::string reason = form_.lastError;
+        if (reason.find(form_.path()) == std::string::npos) reason = form_.path() + ": " + reason;
+        const QString text = QStringLiteral("設定を保存できませんでした。\n") + qs(reason);
+        QMessageBox box(QMessageBox::Warning, qs(SettingsForm::kTitle), text, QMessageBox::Ok, this);
+        box.exec();
+        break;
+    }
+    }
+}
+
+void SettingsDialog::keyPressEvent(QKeyEvent* event) {
+    // The form has no cancel button: Escape does not close it (the close box does).
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace kestrum::qt

@@ -1,0 +1,41 @@
+#pragma once
+// The settings dialog "初期設定": shows kestrum::SettingsForm and forwards the two clicks to it.
+
+#include <string>
+
+#include <QDialog>
+
+#include "settings/settings_form.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace kestrum::qt {
+
+class SettingsDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit SettingsDialog(std::string cfgpath, QWidget* parent = nullptr);
+
+    QCheckBox* tenkey() const { return tenkey_; }
+    QLineEdit* opeval() const { return opeval_; }
+    QPushButton* defaultsButton() const { return comdef_; }
+    QPushButton* saveButton() const { return comsave_; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void restoreDefaults();
+    void save();
+    void showForm();
+
+    SettingsForm form_;
+    QCheckBox* tenkey_;
+    QLineEdit* opeval_;
+    QPushButton* comdef_;
+    QPushButton* comsave_;
+};
+
+} // namespace kestrum::qt

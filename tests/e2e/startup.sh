@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# First run of the real binary in a real X server: with no config.txt the settings dialog comes
+# first, "保存" writes the defaults, the main window opens with the set-up prompts, and answering
+# them starts a match.
+#
+#   startup.sh KESTRUM_BINARY SCREENSHOT_FOLDER
+#
+# Exit 77 (skipped) when Xvfb or xdotool is missing or no X server can be started.
+set -u
+
+binary=${1:?path of the kestrum binary}
+shots=${2:?folder for the screenshots}
+
+skip() { echo "SKIP: $*"; exit 77; }
+fail() {
+    echo "FAIL: $*" >&2
+    if [[ -n ${log:-} && -s $log ]]; then
+        echo "--- program output ---" >&2
+        cat "$log" >&2
+    fi
+    exit 1
+}
+
+command -v Xvfb >/dev/null || skip "Xvfb is not installed (Debian package xvfb)"
+command -v xdotool >/dev/null || skip "xdotool is not installed (Debian package xdotool)"
+[[ -x $binary ]] || fail "no binary at $binary"
+have_import=1
+command -v import >/dev/null || { have_import=0; echo "note: ImageMagick's import is missing, no screenshots"; }
+
+xvfb_pid= app_pid= program= log=
+cleanup() {
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    [[ -n $program ]] && rm -rf "$program"
+}
+trap cleanup EXIT
+
+# A free display: no lock file and no socket, and the server must still be alive once it is up.
+for n in $(seq 90 140); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        DISPLAY=":$n" xdotool getmouselocation >/dev/null 2>&1 && break 2
+        sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=
+done
+[[ -n $xvfb_pid ]] || skip "no X server could be started"
+export DISPLAY=":$n"
+unset WAYLAND_DISPLAY QT_SCALE_FACTOR
+export QT_QPA_PLATFORM=xcb
+
+# An empty program folder: the binary and its sounds, no config.txt.
+program=$(mktemp -d "${TMPDIR:-/tmp}/kestrum-e2e.XXXXXX")
+cp "$binary" "$program/kestrum"
+for sound in BAN.WAV BIGBAN.WAV; do
+    [[ -f $(dirname "$binary")/$sound ]] && cp "$(dirname "$binary")/$sound" "$program/"
+done
+mkdir -p "$shots"
+log=$shots/kestrum.log
+(cd "$program" && exec ./kestrum) >"$log" 2>&1 &
+app_pid=$!
+
+find_window() { timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+
+# First run: the settings dialog stands alone; "保存" sits at 164, 64 (57 x 25) in its client area.
+dialog=$(find_window 初期設定)
+[[ -n $dialog ]] || fail "the settings dialog 初期設定 did not appear"
+[[ -e $program/config.txt ]] && fail "config.txt exists before saving"
+sleep 0.5
+[[ $have_import == 1 ]] && import -window root "$shots/0-settings.png"
+xdotool mousemove --window "$dialog" 192 76 click 1
+for _ in $(seq 50); do
+    [[ -s $program/config.txt ]] && break
+    sleep 0.1
+done
+cmp -s <(printf ' 1 \r\n10\r\n') "$program/config.txt" ||
+    fail "config.txt does not hold the defaults: $(od -c "$program/config.txt" 2>&1 | head -n 3)"
+
+window=$(find_window Kestrum)
+[[ -n $window ]] || fail "the main window Kestrum did not appear"
+sleep 1 # the start tick opens the prompts
+[[ $have_import == 1 ]] && import -window root "$shots/1-prompts.png"
+
+# Answer the prompts: shell battle, no air resistance, no sound.
+xdotool mousemove --window "$window" 396 40
+xdotool windowfocus --sync "$window" 2>/dev/null
+for key in 1 n n; do
+    xdotool type --delay 100 "$key"
+    sleep 0.3
+done
+sleep 2 # a few ticks of the match
+[[ $have_import == 1 ]] && import -window root "$shots/2-match.png"
+
+kill -0 "$app_pid" 2>/dev/null || fail "the program ended after the prompts were answered"
+echo "PASS: dialog, config.txt, main window and prompts; screenshots in $shots"
