@@ -17,7 +17,7 @@ run: build
 	@cd $(BUILD) && ./kestrum
 
 test: build
-	@ctest --preset $(PRESET)
+	@ctest --preset $(PRESET) -j$$(nproc)
 
 bench: deps
 	@cmake --preset release >/dev/null && cmake --build --preset release -j$$(nproc) --target kestrum_bench
@@ -25,7 +25,7 @@ bench: deps
 
 asan: deps
 	@cmake --preset asan >/dev/null && cmake --build --preset asan -j$$(nproc)
-	@ctest --preset asan
+	@ctest --preset asan -j$$(nproc)
 
 clean:
 	rm -rf build build-asan build-release

@@ -183,6 +183,8 @@ TEST(Impacts, SeventyPercentBlowsTheBaseUpAndEndsTheRound) {
     st.cells[1][69] = 1;
     endingBlast(h, 0, 3, 1);
     st.setv[0][3][0] = 42; // every slot's parameters come back from the launch copies at the new round
+    h.place(1, 0, {150, 100, 45, 3});
+    st.state[1][0] = 250; // a fireball of the other side, still burning when the round ends
     st.param[1][4][2] = 7;
     h.stepOf(0);
     EXPECT_EQ(st.damage[1], 70);
@@ -206,6 +208,7 @@ TEST(Impacts, SeventyPercentBlowsTheBaseUpAndEndsTheRound) {
         }
     }
     EXPECT_EQ(h.sound.played.back(), SoundId::BigBan);
+    EXPECT_EQ(st.state[1][0], 0);
     EXPECT_EQ(h.screen().score[0].caption, "1");
     EXPECT_EQ(h.screen().score[1].caption, "0");
 

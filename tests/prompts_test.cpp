@@ -61,6 +61,7 @@ TEST_F(Prompts, ReopenedPromptsAreEmptyButKeepTheAnswers) {
     h.answer("2", "y", "y");
     h.st().wins[0] = 4;
     h.st().param[1][2][0] = 50;
+    h.st().setv[0][1][1] = 9999; // a rocket's fuel load, launched in this match
     h.game->clearBattlefield();
     h.game->openPrompts();
     EXPECT_TRUE(screen().selcon.visible);
@@ -85,6 +86,7 @@ TEST_F(Prompts, ReopenedPromptsAreEmptyButKeepTheAnswers) {
     // A new match starts from zero.
     EXPECT_EQ(h.st().wins[0], 0);
     EXPECT_EQ(h.st().param[1][2][0], 0);
+    EXPECT_EQ(h.st().setv[0][1][1], 0) << "the next round must not restore the last match's launch";
     EXPECT_EQ(screen().score[0].caption, "0");
 }
 

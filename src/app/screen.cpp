@@ -195,6 +195,8 @@ void makeInputPanels(Screen& s) {
         s.estanumber[n] =
             makeLabel("1", twipsRect(kEstanumberLeft[mode], 120, 135, 195), kDigits, Align::Right);
         inPanel(s.estanumber[n], Container::Establish, n);
+        // No colour of its own: it takes the panel's white, not a box of window colour.
+        s.estanumber[n].backColor = colour::white;
 
         // The digit cursor starts hidden; the readouts show it on the row being edited.
         Panel& cursor = s.estafigure[n];

@@ -103,6 +103,8 @@ void Game::hideBattlefieldControls() {
     }
     for (Panel& e : screen_.establish) e.visible = false;
     for (int i = 0; i < 10; ++i) screen_.orbitnumber[i].visible = false;
+    // A fireball still burning when the match is left would stand as solid ground in the next one.
+    for (int i = 0; i < 10; ++i) field_.explosion[i].visible = false;
     field_.jimen.visible = false;
 }
 

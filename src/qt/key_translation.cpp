@@ -136,109 +136,61 @@ constexpr std::array<int16_t, 128> makeEvdevTable() {
 
 constexpr std::array<int16_t, 128> kEvdev = makeEvdevTable();
 
-// A symbol typed without a known scan code: the code of the key that carries it on a Japanese
-// keyboard (shifted or not).
-int16_t symbolKey(int key) {
-    switch (key) {
-    case ';':
-    case '+':
-        return VkOemPlus;
-    case ':':
-    case '*':
-        return VkOem1;
-    case '@':
-    case '`':
-        return VkOem3;
-    case '/':
-    case '?':
-        return VkOem2;
-    case '.':
-    case '>':
-        return VkOemPeriod;
-    case ',':
-    case '<':
-        return VkOemComma;
-    case '-':
-    case '=':
-        return VkOemMinus;
-    case '\\':
-    case '_':
-        return VkOem102;
-    case '^':
-    case '~':
-        return VkOem7;
-    case '[':
-    case '{':
-        return VkOem4;
-    case ']':
-    case '}':
-        return VkOem6;
-    case '|':
-    case Qt::Key_yen:
-        return VkOem5;
-    case '!':
-        return '1';
-    case '"':
-        return '2';
-    case '#':
-        return '3';
-    case '$':
-        return '4';
-    case '%':
-        return '5';
-    case '&':
-        return '6';
-    case '\'':
-        return '7';
-    case '(':
-        return '8';
-    case ')':
-        return '9';
-    default:
-        return 0;
-    }
+struct KeyCode {
+    int qtKey;
+    int16_t vk;
+};
+
+template <size_t N> int16_t lookUp(const KeyCode (&table)[N], int key) {
+    for (const KeyCode& k : table)
+        if (k.qtKey == key) return k.vk;
+    return 0;
 }
 
+// A symbol typed without a known scan code: the code of the key that carries it on a Japanese
+// keyboard, shifted or not.
+constexpr KeyCode kSymbols[] = {
+    {';', VkOemPlus},   {'+', VkOemPlus},   {':', VkOem1},     {'*', VkOem1},
+    {'@', VkOem3},      {'`', VkOem3},      {'/', VkOem2},     {'?', VkOem2},
+    {'.', VkOemPeriod}, {'>', VkOemPeriod}, {',', VkOemComma}, {'<', VkOemComma},
+    {'-', VkOemMinus},  {'=', VkOemMinus},  {'\\', VkOem102},  {'_', VkOem102},
+    {'^', VkOem7},      {'~', VkOem7},      {'[', VkOem4},     {'{', VkOem4},
+    {']', VkOem6},      {'}', VkOem6},      {'|', VkOem5},     {Qt::Key_yen, VkOem5},
+    {'!', '1'},         {'"', '2'},         {'#', '3'},        {'$', '4'},
+    {'%', '5'},         {'&', '6'},         {'\'', '7'},       {'(', '8'},
+    {')', '9'},
+};
+
 // Keypad keys as Qt names them with NumLock off: back to the digit keys they are.
-int16_t keypadNavigationKey(int key) {
-    switch (key) {
-    case Qt::Key_Insert:
-        return VkNumpad0;
-    case Qt::Key_End:
-        return VkNumpad0 + 1;
-    case Qt::Key_Down:
-        return VkNumpad0 + 2;
-    case Qt::Key_PageDown:
-        return VkNumpad0 + 3;
-    case Qt::Key_Left:
-        return VkNumpad0 + 4;
-    case Qt::Key_Clear:
-        return VkNumpad0 + 5;
-    case Qt::Key_Right:
-        return VkNumpad0 + 6;
-    case Qt::Key_Home:
-        return VkNumpad0 + 7;
-    case Qt::Key_Up:
-        return VkNumpad0 + 8;
-    case Qt::Key_PageUp:
-        return VkNumpad0 + 9;
-    case Qt::Key_Delete:
-    case '.':
-        return VkDecimal;
-    case '/':
-        return VkDivide;
-    case '*':
-        return VkMultiply;
-    case '-':
-        return VkSubtract;
-    case '+':
-        return VkAdd;
-    case Qt::Key_Enter:
-        return VkReturn;
-    default:
-        return 0;
-    }
-}
+constexpr KeyCode kKeypad[] = {
+    {Qt::Key_Insert, VkNumpad0},
+    {Qt::Key_End, VkNumpad0 + 1},
+    {Qt::Key_Down, VkNumpad0 + 2},
+    {Qt::Key_PageDown, VkNumpad0 + 3},
+    {Qt::Key_Left, VkNumpad0 + 4},
+    {Qt::Key_Clear, VkNumpad0 + 5},
+    {Qt::Key_Right, VkNumpad0 + 6},
+    {Qt::Key_Home, VkNumpad0 + 7},
+    {Qt::Key_Up, VkNumpad0 + 8},
+    {Qt::Key_PageUp, VkNumpad0 + 9},
+    {Qt::Key_Delete, VkDecimal},
+    {'.', VkDecimal},
+    {'/', VkDivide},
+    {'*', VkMultiply},
+    {'-', VkSubtract},
+    {'+', VkAdd},
+    {Qt::Key_Enter, VkReturn},
+};
+
+constexpr KeyCode kNamed[] = {
+    {Qt::Key_Left, VkLeft},       {Qt::Key_Up, VkUp},          {Qt::Key_Right, VkRight},
+    {Qt::Key_Down, VkDown},       {Qt::Key_Home, VkHome},      {Qt::Key_End, VkEnd},
+    {Qt::Key_PageUp, VkPrior},    {Qt::Key_PageDown, VkNext},  {Qt::Key_Insert, VkInsert},
+    {Qt::Key_Delete, VkDelete},   {Qt::Key_Return, VkReturn},  {Qt::Key_Enter, VkReturn},
+    {Qt::Key_Escape, VkEscape},   {Qt::Key_Space, VkSpace},    {Qt::Key_Tab, VkTab},
+    {Qt::Key_Backtab, VkTab},     {Qt::Key_Backspace, VkBack}, {Qt::Key_Shift, VkShift},
+    {Qt::Key_Control, VkControl}, {Qt::Key_Alt, VkMenu},
+};
 
 } // namespace
 
@@ -251,53 +203,13 @@ int16_t virtualKeyForScanCode(quint32 nativeScanCode) {
 int16_t virtualKeyForQtKey(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::KeypadModifier) {
         if (key >= Qt::Key_0 && key <= Qt::Key_9) return int16_t(VkNumpad0 + (key - Qt::Key_0));
-        if (const int16_t vk = keypadNavigationKey(key)) return vk;
+        if (const int16_t vk = lookUp(kKeypad, key)) return vk;
     }
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return int16_t(key); // Qt's letters are upper-case ASCII
     if (key >= Qt::Key_0 && key <= Qt::Key_9) return int16_t(key);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return int16_t(VkF1 + (key - Qt::Key_F1));
-    switch (key) {
-    case Qt::Key_Left:
-        return VkLeft;
-    case Qt::Key_Up:
-        return VkUp;
-    case Qt::Key_Right:
-        return VkRight;
-    case Qt::Key_Down:
-        return VkDown;
-    case Qt::Key_Home:
-        return VkHome;
-    case Qt::Key_End:
-        return VkEnd;
-    case Qt::Key_PageUp:
-        return VkPrior;
-    case Qt::Key_PageDown:
-        return VkNext;
-    case Qt::Key_Insert:
-        return VkInsert;
-    case Qt::Key_Delete:
-        return VkDelete;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return VkReturn;
-    case Qt::Key_Escape:
-        return VkEscape;
-    case Qt::Key_Space:
-        return VkSpace;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return VkTab;
-    case Qt::Key_Backspace:
-        return VkBack;
-    case Qt::Key_Shift:
-        return VkShift;
-    case Qt::Key_Control:
-        return VkControl;
-    case Qt::Key_Alt:
-        return VkMenu;
-    default:
-        return symbolKey(key);
-    }
+    if (const int16_t vk = lookUp(kNamed, key)) return vk;
+    return lookUp(kSymbols, key);
 }
 
 int16_t translateKey(quint32 nativeScanCode, int qtKey, Qt::KeyboardModifiers modifiers) {

@@ -5,6 +5,8 @@
 #include "qt/qt_platform.h"
 
 int main(int argc, char** argv) {
+    // The icon lives in the Qt library's resources; a static library needs them pulled in by name.
+    Q_INIT_RESOURCE(assets);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrum"));
 

@@ -14,7 +14,7 @@
 
 namespace kestrum::qt {
 
-QtPlatform::QtPlatform() {
+QtPlatform::QtPlatform(std::string programFolder) : programFolder_(std::move(programFolder)) {
     tick_.setTimerType(Qt::PreciseTimer);
     start_.setTimerType(Qt::PreciseTimer);
     tick_.start(kDesignTickInterval);
@@ -61,6 +61,7 @@ void QtPlatform::quit(int status) {
 }
 
 std::string QtPlatform::programFolder() {
+    if (!programFolder_.empty()) return programFolder_;
     return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }
 

@@ -21,7 +21,8 @@ class QtPlatform : public Platform, public SoundService {
     // The simulation timer already runs at its design period when the window is created.
     static constexpr int kDesignTickInterval = 720;
 
-    QtPlatform();
+    // The program folder is the binary's own unless one is given (tests run in a temporary one).
+    explicit QtPlatform(std::string programFolder = {});
     ~QtPlatform() override;
 
     // Platform
@@ -53,6 +54,7 @@ class QtPlatform : public Platform, public SoundService {
     QTimer start_;
     QPointer<QWidget> mainWindow_;
     std::function<std::string()> configPath_;
+    std::string programFolder_;
     std::unique_ptr<QSoundEffect> sounds_[2];
     bool quitting_ = false;
 };

@@ -75,7 +75,8 @@ SettingsDialog::SettingsDialog(std::string cfgpath, QWidget* parent)
     connect(comsave_, &QPushButton::clicked, this, &SettingsDialog::save);
 
     // A style sheet passes only the first family on to the children: give each the whole list.
-    for (QWidget* child : findChildren<QWidget*>()) child->setFont(font());
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setFont(font());
     label1->adjustSize(); // sizes itself to its text
 
     form_.load();

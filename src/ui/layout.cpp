@@ -29,7 +29,9 @@ void Game::syokika3() {
         const double bh = field_.baseorigin[0].height;
         const float r = rnd();
         st_.basealt[p] = std::floor(double(r) * (double(st_.groundy) * 0.49 / double(st_.scale) - bh) + bh);
-        if (st_.basealt[p] < double(stripMetres)) st_.basealt[p] = std::floor(double(stripMetres));
+        // No base top below the top of the ground strip. Rounded up, not down: a base sunk even a
+        // fraction of a metre has a row of ground above its yard, and its shells burst on leaving.
+        if (st_.basealt[p] < double(stripMetres)) st_.basealt[p] = std::ceil(double(stripMetres));
         st_.cursor[p] = st_.place[p] = st_.step[p] = st_.damage[p] = st_.slot[p] = 0;
         st_.lastshown[p] = -1;
         for (int16_t& c : st_.cells[p]) c = 0;

@@ -104,8 +104,8 @@ void Game::inputView(int p, int s) {
         screen_.inputvalue[n].caption = text.substr(std::size_t(d - 1), 1);
     } else {
         // The place lies left of the number: show the leading zeros it implies.
-        screen_.inputvalue[n].caption = "0";
-        text = std::string(std::size_t(-d), '0') + text;
+        screen_.inputvalue[n].caption.assign(1, '0'); // assign(): dodges a GCC 12 false -Wrestrict
+        text.insert(text.begin(), std::size_t(-d), '0');
     }
     // Value labels end at pixel 145 of the panel; each place is one 8-pixel digit further left.
     Rect& box = screen_.estafigure[n].rect;

@@ -86,15 +86,28 @@ window=$(find_window Kestrum)
 sleep 1 # the start tick opens the prompts
 [[ $have_import == 1 ]] && import -window root "$shots/1-prompts.png"
 
-# Answer the prompts: shell battle, no air resistance, no sound.
-xdotool mousemove --window "$window" 396 40
-xdotool windowfocus --sync "$window" 2>/dev/null
-for key in 1 n n; do
-    xdotool type --delay 100 "$key"
-    sleep 0.3
+# Answer the prompts: shell battle, no air resistance, no sound. The first player's input panel (white,
+# at the top left) shows once the match runs; keys typed before the window had the keyboard are
+# typed again.
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | tail -n 1; }
+started=0
+for attempt in 1 2 3; do
+    xdotool mousemove --window "$window" 396 40
+    xdotool windowfocus --sync "$window" 2>/dev/null
+    for key in 1 n n; do
+        xdotool type --delay 100 "$key"
+        sleep 0.3
+    done
+    sleep 2 # a few ticks of the match
+    [[ $have_import == 1 ]] || { started=1; break; }
+    import -window root "$shots/2-match.png"
+    if pixel "$shots/2-match.png" 100 150 | grep -qi '#FFFFFF'; then
+        started=1
+        break
+    fi
+    echo "note: no input panel after attempt $attempt, typing the answers again"
 done
-sleep 2 # a few ticks of the match
-[[ $have_import == 1 ]] && import -window root "$shots/2-match.png"
+[[ $started == 1 ]] || fail "the match did not start after answering 1, n, n (see $shots/2-match.png)"
 
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended after the prompts were answered"
 echo "PASS: dialog, config.txt, main window and prompts; screenshots in $shots"

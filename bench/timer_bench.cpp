@@ -1,0 +1,170 @@
+// The simulation timer in the real event loop, with the window shown (offscreen) and ten shells in
+// the air: how evenly it ticks at the shortest period the settings allow, and what a running match
+// costs the processor.
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QEvent>
+#include <QEventLoop>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+#include "bench_match.h"
+#include "budget.h"
+
+namespace kestrum::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kShortestPeriod = 10;
+
+// How long this thread has been ready to run but waiting for a processor, from the scheduler's own
+// statistics: on a shared machine, the part of a tick's lateness that other processes caused.
+class RunQueueWait {
+  public:
+    RunQueueWait() : fd_(open("/proc/thread-self/schedstat", O_RDONLY)) {}
+    ~RunQueueWait() {
+        if (fd_ >= 0) close(fd_);
+    }
+    RunQueueWait(const RunQueueWait&) = delete;
+    RunQueueWait& operator=(const RunQueueWait&) = delete;
+
+    double ms() const {
+        char text[128];
+        const ssize_t n = fd_ >= 0 ? pread(fd_, text, sizeof text - 1, 0) : -1;
+        if (n <= 0) return 0;
+        text[n] = 0;
+        unsigned long long running = 0, waiting = 0;
+        if (std::sscanf(text, "%llu %llu", &running, &waiting) != 2) return 0;
+        return double(waiting) / 1e6;
+    }
+
+  private:
+    int fd_;
+};
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+void runEventLoopFor(std::chrono::milliseconds duration) {
+    QEventLoop loop;
+    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+bool allInFlight(const MatchState& st) {
+    for (int p = 0; p < kPlayers; ++p)
+        for (int s = 0; s < kSlots; ++s)
+            if (st.state[p][s] != 1) return false;
+    return true;
+}
+
+double percentile(std::vector<double> values, double fraction) {
+    std::sort(values.begin(), values.end());
+    const size_t rank = size_t(std::ceil(fraction * double(values.size())));
+    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
+}
+
+// A tick is late by as much as its interval from the tick before exceeds the period. The lateness
+// left after taking off the time spent waiting for a processor is the game's own.
+void BM_TickPeriodAtShortestSetting(benchmark::State& state) {
+    constexpr int kTicks = 1000;
+    QtMatch match(kShortestPeriod);
+    if (!match.launched) {
+        state.SkipWithError("the volleys did not take off");
+        return;
+    }
+    match.window.show();
+    runEventLoopFor(std::chrono::milliseconds(200)); // first frame and fonts out of the way
+
+    const RunQueueWait runQueue;
+    std::vector<Clock::time_point> stamps;
+    std::vector<double> waited;
+    stamps.reserve(kTicks + 1);
+    waited.reserve(kTicks + 1);
+    for (auto _ : state) {
+        QEventLoop loop;
+        QObject::connect(&match.platform.tickTimer(), &QTimer::timeout, &loop, [&] {
+            stamps.push_back(Clock::now());
+            waited.push_back(runQueue.ms());
+            if (stamps.size() == kTicks + 1) loop.quit();
+        });
+        QTimer::singleShot(std::chrono::seconds(60), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (stamps.size() != kTicks + 1) {
+        state.SkipWithError("the timer stopped ticking");
+        return;
+    }
+    if (!allInFlight(match.game.state())) state.SkipWithError("a shell landed while being measured");
+
+    std::vector<double> intervals, lateness, ownLateness;
+    for (size_t n = 1; n < stamps.size(); ++n) {
+        const double ms = std::chrono::duration<double, std::milli>(stamps[n] - stamps[n - 1]).count();
+        intervals.push_back(ms);
+        lateness.push_back(std::max(0.0, ms - kShortestPeriod));
+        ownLateness.push_back(std::max(0.0, lateness.back() - (waited[n] - waited[n - 1])));
+    }
+    const double median = percentile(intervals, 0.5);
+    const double late99 = percentile(lateness, 0.99);
+    state.counters["median_ms"] = median;
+    state.counters["p99_late_ms"] = late99;
+    state.counters["max_late_ms"] = *std::max_element(lateness.begin(), lateness.end());
+    state.counters["p99_own_late_ms"] = percentile(ownLateness, 0.99);
+    state.counters["cpu_wait_ms"] = waited.back() - waited.front();
+    state.counters["within_budget"] =
+        std::abs(median - kShortestPeriod) <= 0.02 * kShortestPeriod && late99 < 1.0 ? 1 : 0;
+}
+BENCHMARK(BM_TickPeriodAtShortestSetting)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_RunningMatchCpu(benchmark::State& state) {
+    QtMatch match(kShortestPeriod);
+    if (!match.launched) {
+        state.SkipWithError("the volleys did not take off");
+        return;
+    }
+    PaintCounter counter;
+    match.window.installEventFilter(&counter);
+    int ticks = 0;
+    QObject::connect(&match.platform.tickTimer(), &QTimer::timeout, [&] { ++ticks; });
+    match.window.show();
+    runEventLoopFor(std::chrono::milliseconds(200));
+
+    const int ticks0 = ticks, paints0 = counter.paints;
+    const double cpu0 = processCpuSeconds();
+    const auto wall0 = Clock::now();
+    for (auto _ : state)
+        runEventLoopFor(std::chrono::seconds(3));
+    const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
+    const double cpu = processCpuSeconds() - cpu0;
+    if (!allInFlight(match.game.state())) state.SkipWithError("a shell landed while being measured");
+
+    state.counters["cpu_ms_per_s"] = cpu / wall * 1000;
+    state.counters["ticks_per_s"] = (ticks - ticks0) / wall;
+    state.counters["frames_per_s"] = (counter.paints - paints0) / wall;
+}
+BENCHMARK(BM_RunningMatchCpu)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+} // namespace kestrum::bench

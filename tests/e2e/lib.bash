@@ -1,0 +1,107 @@
+# Shared steps of the end-to-end scripts: a private X server, a program folder, the running game and
+# a clean exit. Source it; the caller sets `shots` (the screenshot folder) first.
+#
+# Exit 77 (skipped) only where no X server can be had.
+
+e2e_xvfb_pid= e2e_app_pid= e2e_program= e2e_log=
+
+e2e_skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+
+e2e_fail() {
+    echo "FAIL: $*" >&2
+    if [[ -n $e2e_log && -s $e2e_log ]]; then
+        echo "--- program output ---" >&2
+        cat "$e2e_log" >&2
+    fi
+    exit 1
+}
+
+e2e_cleanup() {
+    [[ -n $e2e_app_pid ]] && kill "$e2e_app_pid" 2>/dev/null && wait "$e2e_app_pid" 2>/dev/null
+    [[ -n $e2e_xvfb_pid ]] && kill "$e2e_xvfb_pid" 2>/dev/null && wait "$e2e_xvfb_pid" 2>/dev/null
+    [[ -n $e2e_program ]] && rm -rf "$e2e_program"
+    return 0
+}
+trap e2e_cleanup EXIT
+
+e2e_require_tools() {
+    command -v Xvfb >/dev/null || e2e_skip "Xvfb is not installed (Debian package xvfb)"
+    command -v xdotool >/dev/null || e2e_skip "xdotool is not installed (Debian package xdotool)"
+}
+
+# A private X server on a display number the server picks itself (-displayfd), so parallel runs and
+# other servers on the machine never collide.
+e2e_start_x() {
+    local numberfile
+    numberfile=$(mktemp "${TMPDIR:-/tmp}/kestrum-e2e-display.XXXXXX")
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+    e2e_xvfb_pid=$!
+    local n=
+    for _ in $(seq 100); do
+        kill -0 "$e2e_xvfb_pid" 2>/dev/null || break
+        n=$(head -n 1 "$numberfile")
+        [[ -n $n ]] && DISPLAY=":$n" xdotool getmouselocation >/dev/null 2>&1 && break
+        n=
+        sleep 0.1
+    done
+    rm -f "$numberfile"
+    if [[ -z $n ]]; then
+        kill "$e2e_xvfb_pid" 2>/dev/null
+        e2e_xvfb_pid=
+        e2e_skip "no X server could be started"
+    fi
+    export DISPLAY=":$n"
+    unset WAYLAND_DISPLAY QT_SCALE_FACTOR
+    export QT_QPA_PLATFORM=xcb
+}
+
+# A program folder with the binary, its sounds and, if given, the bytes of config.txt.
+e2e_make_program() {
+    local binary=$1
+    [[ -x $binary ]] || e2e_fail "no binary at $binary"
+    e2e_program=$(mktemp -d "${TMPDIR:-/tmp}/kestrum-e2e.XXXXXX")
+    cp "$binary" "$e2e_program/kestrum"
+    local sound
+    for sound in BAN.WAV BIGBAN.WAV; do
+        [[ -f $(dirname "$binary")/$sound ]] && cp "$(dirname "$binary")/$sound" "$e2e_program/"
+    done
+    if [[ $# -ge 2 ]]; then printf '%s' "$2" >"$e2e_program/config.txt"; fi
+    return 0
+}
+
+e2e_launch() {
+    mkdir -p "$shots"
+    e2e_log=$shots/kestrum.log
+    (cd "$e2e_program" && exec ./kestrum) >"$e2e_log" 2>&1 &
+    e2e_app_pid=$!
+}
+
+# The id of the visible window with exactly this title, waiting up to 30 s.
+e2e_find_window() {
+    timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+}
+
+# Exit status of the game once it has ended by itself, or "running" after `seconds`.
+e2e_wait_exit() {
+    local seconds=$1
+    for _ in $(seq $((seconds * 10))); do
+        if ! kill -0 "$e2e_app_pid" 2>/dev/null; then
+            wait "$e2e_app_pid"
+            local rc=$?
+            e2e_app_pid=
+            echo "$rc"
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo running
+}
+
+# A screenshot of the whole screen, kept with the test's output (only with ImageMagick).
+e2e_shot() {
+    command -v import >/dev/null && import -window root "$shots/$1.png"
+    return 0
+}

@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# Playing the real binary in a real X server, keys pressed as a player presses them:
+#  1. a shell battle shows the first player's input panel, and holding D changes the charge, which
+#     stops at its limit;
+#  2. a shell launched from the keyboard draws its yellow trail up from the first player's base;
+#     Ctrl+F2 brings the set-up prompts back, and a rocket battle shows the rocket panel;
+#  3. a whole shell match: a scripted first player (e2e_aim) reads each round's battlefield off the
+#     screen, aims and destroys the second player's base five times; "勝者" and "敗者" appear, "n" at
+#     the restart prompt ends the program with status 0, and config.txt is left as it was.
+#
+#   play.sh KESTRUM_BINARY SCREENSHOT_FOLDER E2E_AIM
+#
+# Exit 77 (skipped) when Xvfb or xdotool is missing or no X server can be started.
+set -u
+
+binary=${1:?path of the kestrum binary}
+shots=${2:?folder for the screenshots}
+aim=${3:-}
+
+source "$(dirname "$0")/lib.bash"
+
+e2e_require_tools
+[[ -n $aim && -x $aim ]] || e2e_fail "the scripted player e2e_aim was not built (Xlib headers missing?)"
+mkdir -p "$shots"
+rm -f "$shots"/*.png "$shots"/*.ppm
+e2e_start_x
+
+# A fast tick (2 ms; the file may hold any 16-bit value, the dialog would refuse it) keeps the flights
+# short. The game must never write this file.
+config=$' 1 \r\n2\r\n'
+e2e_make_program "$binary" "$config"
+e2e_launch
+window=$(e2e_find_window Kestrum)
+[[ -n $window ]] || e2e_fail "the main window Kestrum did not appear"
+
+look() { "$aim" "$window" "$@" || e2e_fail "e2e_aim $*"; }
+# The number of pixels of a colour in a rectangle of the window.
+pixels() { look count "$@" | cut -d' ' -f1; }
+# Waits up to `seconds` until `pixels ARGS` is at least `least`.
+wait_pixels() {
+    local seconds=$1 least=$2
+    shift 2
+    for _ in $(seq $((seconds * 10))); do
+        (($(pixels "$@") >= least)) && return 0
+        sleep 0.1
+    done
+    return 1
+}
+prompts_shown() { wait_pixels 5 20000 272 212 256 160 80FFFF; } # the set-up panel's background
+answer() {
+    local key
+    for key in "$@"; do
+        xdotool type --delay 50 "$key"
+        sleep 0.2
+    done
+}
+# The first player's input panel: white at its four corners.
+panel_shown() {
+    local spot
+    for spot in "196 92" "196 212" "12 212" "100 182"; do
+        (($(pixels $spot 1 1 FFFFFF) == 1)) || return 1
+    done
+}
+wait_panel() {
+    for _ in $(seq 50); do
+        panel_shown && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+prompts_shown || e2e_fail "the set-up prompts did not appear"
+# Keys go to the window under the pointer; there is no window manager.
+xdotool mousemove --window "$window" 396 40
+xdotool windowfocus --sync "$window" 2>/dev/null
+
+# ---- 1. Shell battle: the input panel, and a held D ----------------------------------------------
+answer 1 n n
+wait_panel || e2e_fail "no input panel for the first player in a shell battle"
+e2e_shot 1-shell-panel
+look save 12 94 70 16 "$shots/shell-caption.ppm"
+
+xdotool key s q q # the charge row, hundreds
+sleep 0.3
+look save 100 110 60 17 "$shots/charge-0.ppm"
+xdotool keydown d
+sleep 0.5
+xdotool keyup d
+sleep 0.3
+look save 100 110 60 17 "$shots/charge-1.ppm"
+cmp -s "$shots/charge-0.ppm" "$shots/charge-1.ppm" && e2e_fail "holding D did not change the charge"
+# 100 is all the hundreds place allows below the limit of 150: holding D again changes nothing.
+xdotool keydown d
+sleep 0.5
+xdotool keyup d
+sleep 0.3
+look save 100 110 60 17 "$shots/charge-2.ppm"
+cmp -s "$shots/charge-1.ppm" "$shots/charge-2.ppm" || e2e_fail "the charge went past its limit of 150"
+e2e_shot 1-charge-held
+echo "ok: shell battle input panel; a held D changes the charge up to its limit"
+
+# ---- 2. A shell from the keyboard, Ctrl+F2, a rocket battle --------------------------------------
+xdotool key w # back to the slot row, units
+sleep 0.3
+read -r _ _ _ _ _ _ launchx launchy <<<"$(look survey | tr '=' ' ' | awk '{print $2,$4,$6,$8,$10,$12,$14,$16}')"
+[[ $launchx =~ ^[0-9]+$ && $launchy =~ ^-?[0-9]+$ ]] || e2e_fail "could not read the battlefield"
+look shoot 100 60 60 >/dev/null
+# The trail starts at the launch point, 55 m inside the base and 10 m below its top, and climbs.
+risen=
+for _ in $(seq 100); do
+    read -r n minx miny maxx maxy <<<"$(look count 0 0 792 575 FFFF00)"
+    near=$(pixels $((launchx - 2)) $((launchy - 6)) 9 9 FFFF00)
+    if ((n > 20 && near > 0 && miny < launchy - 25)); then
+        risen=1
+        break
+    fi
+    sleep 0.1
+done
+e2e_shot 2-trail
+[[ -n $risen ]] || e2e_fail "no yellow trail rising from the first player's base (launch pixel $launchx,$launchy)"
+echo "ok: a launched shell draws a yellow trail up from the first player's base"
+
+xdotool key ctrl+F2
+prompts_shown || e2e_fail "Ctrl+F2 did not bring the set-up prompts back"
+e2e_shot 3-prompts-again
+answer 2 n n
+wait_panel || e2e_fail "no input panel for the first player in a rocket battle"
+# The rocket panel has its own caption "ミサイル設定" and two more rows, so it reaches lower.
+look save 12 94 70 16 "$shots/rocket-caption.ppm"
+cmp -s "$shots/shell-caption.ppm" "$shots/rocket-caption.ppm" && e2e_fail "the rocket battle shows the shell panel"
+(($(pixels 100 220 1 1 FFFFFF) == 1)) || e2e_fail "the rocket panel is not taller than the shell panel"
+e2e_shot 3-rocket-panel
+echo "ok: Ctrl+F2 reopens the prompts; a rocket battle shows the rocket panel"
+
+# ---- 3. A whole match ----------------------------------------------------------------------------
+xdotool key ctrl+F2
+prompts_shown || e2e_fail "Ctrl+F2 did not bring the set-up prompts back from the rocket battle"
+answer 1 n n
+wait_panel || e2e_fail "no input panel at the start of the match"
+# Where the result is printed: left (272, 400) and right (496, 400), size 12.
+(($(pixels 268 396 40 22 dark) == 0 && $(pixels 492 396 40 22 dark) == 0)) ||
+    e2e_fail "something dark stands where the result will be printed"
+sleep 0.3
+timeout 420 "$aim" "$window" play "$shots" || e2e_fail "the scripted player did not finish the match"
+for picture in "$shots"/*.ppm; do
+    command -v convert >/dev/null && convert "$picture" "${picture%.ppm}.png" && rm -f "$picture"
+done
+e2e_shot 4-result
+winner=$(pixels 268 396 40 22 dark)
+loser=$(pixels 492 396 40 22 dark)
+((winner > 30 && loser > 30)) || e2e_fail "no result texts on the battlefield (dark pixels $winner and $loser)"
+look save 268 396 40 22 "$shots/left-text.ppm"
+look save 492 396 40 22 "$shots/right-text.ppm"
+cmp -s "$shots/left-text.ppm" "$shots/right-text.ppm" && e2e_fail "the same text on both sides"
+wait_pixels 2 1000 296 260 201 17 80FFFF || e2e_fail "no restart prompt after the match"
+
+answer n
+rc=$(e2e_wait_exit 10)
+[[ $rc == 0 ]] || e2e_fail "\"n\" at the restart prompt did not end the program with status 0 ($rc)"
+cmp -s <(printf '%s' "$config") "$e2e_program/config.txt" || e2e_fail "the game changed config.txt"
+rm -f "$shots"/*.ppm
+echo "PASS: panels, held keys, trail, Ctrl+F2, rocket panel and a 5-round match; screenshots in $shots"
