@@ -31,7 +31,11 @@ void Game::syokika3() {
         st_.basealt[p] = std::floor(double(r) * (double(st_.groundy) * 0.49 / double(st_.scale) - bh) + bh);
         // No base top below the top of the ground strip. Rounded up, not down: a base sunk even a
         // fraction of a metre has a row of ground above its yard, and its shells burst on leaving.
-        if (st_.basealt[p] < double(stripMetres)) st_.basealt[p] = std::ceil(double(stripMetres));
+        if (st_.basealt[p] < double(stripMetres)) {
+            st_.basealt[p] = std::ceil(double(stripMetres));
+            // The strip's height in metres is a rounded quotient: check in pixels, where it matters.
+            while (std::floor(st_.basealt[p] * double(st_.scale)) < double(stripH)) st_.basealt[p] += 1;
+        }
         st_.cursor[p] = st_.place[p] = st_.step[p] = st_.damage[p] = st_.slot[p] = 0;
         st_.lastshown[p] = -1;
         for (int16_t& c : st_.cells[p]) c = 0;

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QThread>
 #include <functional>
 #include <memory>
 
@@ -216,7 +217,13 @@ TEST(MainWindow, RepaintsOnlyWhenTheModelChanged) {
         }
     } counter(&paints);
     window.installEventFilter(&counter);
-    QCoreApplication::processEvents();
+    // Let the start-up paints settle (slow under the sanitizers): quiet for a quarter second.
+    for (int quiet = 0; quiet < 25;) {
+        paints = 0;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+        quiet = paints == 0 ? quiet + 1 : 0;
+    }
     paints = 0;
 
     window.syncFromModel();
