@@ -26,7 +26,7 @@ void BM_Frame(benchmark::State& state) {
 
     QImage target(Screen::kWidth * dpr, Screen::kHeight * dpr, QImage::Format_RGB32);
     target.setDevicePixelRatio(dpr);
-    Stopwatch painting;
+    CpuStopwatch painting;
     for (auto _ : state) {
         if (compose) match.game.field().touch();
         painting.start();

@@ -20,7 +20,7 @@ void BM_TickPairFiveShellsInFlight(benchmark::State& state) {
         return;
     }
     const MatchState launched = match.st();
-    Stopwatch ticking;
+    CpuStopwatch ticking;
     for (auto _ : state) {
         state.PauseTiming();
         match.st() = launched;
