@@ -106,7 +106,7 @@ void BM_TickPeriodAtShortestSetting(benchmark::State& state) {
     waited.reserve(kTicks + 1);
     for (auto _ : state) {
         QEventLoop loop;
-        QObject::connect(&match.platform.tickTimer(), &QTimer::timeout, &loop, [&] {
+        QObject::connect(&match.platform.tickTimer(), &kestrum::qt::TickTimer::timeout, &loop, [&] {
             stamps.push_back(Clock::now());
             waited.push_back(runQueue.ms());
             if (stamps.size() == kTicks + 1) loop.quit();
@@ -148,7 +148,7 @@ void BM_RunningMatchCpu(benchmark::State& state) {
     PaintCounter counter;
     match.window.installEventFilter(&counter);
     int ticks = 0;
-    QObject::connect(&match.platform.tickTimer(), &QTimer::timeout, [&] { ++ticks; });
+    QObject::connect(&match.platform.tickTimer(), &kestrum::qt::TickTimer::timeout, [&] { ++ticks; });
     match.window.show();
     runEventLoopFor(std::chrono::milliseconds(200));
 

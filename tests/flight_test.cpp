@@ -83,7 +83,7 @@ TEST(Flight, TrailRingWrapsAndIdleSlotsStillErase) {
     h.game->tick(); // every slot idle
     EXPECT_EQ(st.trailn, 4);
     for (int k = 0; k < 6; ++k)
-        EXPECT_EQ(h.game->field().surfaceAt(100 + 10 * k, 50), k < 5 ? colour::screenCyan : colour::trail);
+        EXPECT_EQ(h.game->field().point(100 + 10 * k, 50), int64_t(k < 5 ? colour::screenCyan : colour::trail));
 }
 
 TEST(Flight, ShotFarAboveThePictureClampsItsDrawingYAndReadsAsSky) {

@@ -1,6 +1,8 @@
 #include "qt/fonts.h"
 
 #include <cmath>
+#include <map>
+#include <utility>
 
 #include <QStringList>
 
@@ -19,9 +21,14 @@ QFont gothicFont(double points, bool bold) {
     return f;
 }
 
-QFont modelFont(const Font& font) {
-    // Both faces resolve to the same list: the window's default face is the gothic one too.
-    return gothicFont(font.points, font.bold);
+const QFont& modelFont(const Font& font) {
+    // Both faces resolve to the same list: the window's default face is the gothic one too. The
+    // handful of sizes in use are built once; a paint draws a hundred labels.
+    static std::map<std::pair<int, bool>, QFont> cache;
+    const auto key = std::make_pair(pixelSize(font.points), font.bold);
+    auto it = cache.find(key);
+    if (it == cache.end()) it = cache.emplace(key, gothicFont(font.points, font.bold)).first;
+    return it->second;
 }
 
 } // namespace kestrum::qt

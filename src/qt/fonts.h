@@ -15,6 +15,6 @@ int pixelSize(double points);
 QFont gothicFont(double points, bool bold = false);
 
 // A font of the screen model. Labels without a stored font use the same face at 9 pt.
-QFont modelFont(const Font& font);
+const QFont& modelFont(const Font& font);
 
 } // namespace kestrum::qt

@@ -111,7 +111,7 @@ template <typename Fn> void forEachLabel(const Screen& s, Fn fn) {
 }
 
 void drawLabel(QPainter& p, const Label& l, QPoint origin) {
-    const QFont font = modelFont(l.font);
+    const QFont& font = modelFont(l.font);
     const QString text = qs(l.caption);
     QRect r = qrect(l.rect).translated(origin);
     if (l.autoSize) r.setWidth(QFontMetrics(font).horizontalAdvance(text));
@@ -126,7 +126,7 @@ void drawLabel(QPainter& p, const Label& l, QPoint origin) {
 
 // A frame: an etched box under its caption.
 void drawFrame(QPainter& p, const Label& l, QPoint origin, const QPalette& palette) {
-    const QFont font = modelFont(l.font);
+    const QFont& font = modelFont(l.font);
     const QFontMetrics fm(font);
     const QRect r = qrect(l.rect).translated(origin);
     if (!l.transparent) p.fillRect(r, qcolor(l.backColor));
@@ -195,7 +195,7 @@ MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
 
     platform_.setMainWindow(this);
     platform_.setConfigPath([this] { return game_.state().cfgpath; });
-    connect(&platform_.tickTimer(), &QTimer::timeout, this, [this] { handle([this] { game_.tick(); }); });
+    connect(&platform_.tickTimer(), &TickTimer::timeout, this, [this] { handle([this] { game_.tick(); }); });
     connect(&platform_.startTimer(), &QTimer::timeout, this,
             [this] { handle([this] { game_.startTick(); }); });
 }
@@ -283,19 +283,27 @@ bool MainWindow::focusNextPrevChild(bool) {
     return false;
 }
 
-const QImage& MainWindow::battlefieldImage() {
+const QImage& MainWindow::battlefieldImage(int factor) {
     const Battlefield& field = game_.field();
-    auto source = std::make_pair(spritesOf(field), field.revision());
+    auto source = std::make_tuple(spritesOf(field), field.revision(), factor);
     if (imageSource_ && *imageSource_ == source && !image_.isNull()) return image_;
+    // Built at the device's own pixel size, each raster pixel a factor x factor block, so that the
+    // painter copies it 1:1 instead of running a general scaler on every frame.
+    const int w = Battlefield::kWidth, h = Battlefield::kHeight;
+    if (image_.width() != w * factor || image_.format() != QImage::Format_RGB32)
+        image_ = QImage(w * factor, h * factor, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(factor);
     field.compose(composed_);
-    image_ = QImage(Battlefield::kWidth, Battlefield::kHeight, QImage::Format_RGB32);
-    for (int y = 0; y < Battlefield::kHeight; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-        const uint32_t* src = &composed_[size_t(y) * Battlefield::kWidth];
-        for (int x = 0; x < Battlefield::kWidth; ++x) {
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y * factor));
+        const uint32_t* src = &composed_[size_t(y) * w];
+        for (int x = 0; x < w; ++x) {
             const uint32_t c = src[x]; // BBGGRR to 0xffRRGGBB
-            line[x] = 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+            const QRgb rgb = 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+            for (int k = 0; k < factor; ++k) line[x * factor + k] = rgb;
         }
+        for (int k = 1; k < factor; ++k)
+            std::copy_n(line, size_t(w) * size_t(factor), reinterpret_cast<QRgb*>(image_.scanLine(y * factor + k)));
     }
     imageSource_ = std::move(source);
     return image_;
@@ -305,12 +313,19 @@ void MainWindow::paintEvent(QPaintEvent*) {
     const Screen& s = game_.screen();
     QPainter p(this);
 
-    // The battlefield raster, scaled pixel for pixel (no smoothing) on high-DPI screens.
-    p.drawImage(QRect(0, 0, Battlefield::kWidth, Battlefield::kHeight), battlefieldImage());
+    // The battlefield raster, pixel for pixel (no smoothing) on high-DPI screens: whole blocks per
+    // pixel at the device's integer scale; a fractional remainder is left to nearest-neighbour scaling.
+    const QRect field(0, 0, Battlefield::kWidth, Battlefield::kHeight);
+    if (game_.field().blank()) {
+        p.fillRect(field, qcolor(Battlefield::kSeeThrough)); // before the first match: sky only
+    } else {
+        const int factor = std::clamp(int(p.deviceTransform().m11() + 0.01), 1, 8);
+        p.drawImage(field, battlefieldImage(factor));
+    }
 
     // Printed texts, at full resolution.
     for (const PrintedText& t : game_.field().texts()) {
-        const QFont font = gothicFont(t.points);
+        const QFont& font = modelFont(Font{Face::Gothic, t.points, false});
         p.setFont(font);
         p.setPen(qcolor(t.colour));
         p.drawText(QPoint(t.x, t.y + QFontMetrics(font).ascent()), qs(t.text));

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include <QImage>
@@ -43,7 +44,7 @@ class MainWindow : public QWidget {
   private:
     template <typename Handler> void handle(Handler&& handler);
     bool boxHasFocus() const;
-    const QImage& battlefieldImage();
+    const QImage& battlefieldImage(int factor);
 
     Game& game_;
     QtPlatform& platform_;
@@ -60,7 +61,7 @@ class MainWindow : public QWidget {
 
     // The composed battlefield and what it was composed from.
     QImage image_;
-    std::optional<std::pair<std::vector<Sprite>, uint64_t>> imageSource_;
+    std::optional<std::tuple<std::vector<Sprite>, uint64_t, int>> imageSource_;
     std::vector<uint32_t> composed_;
 };
 

@@ -15,21 +15,24 @@
 namespace kestrum::qt {
 
 QtPlatform::QtPlatform(std::string programFolder) : programFolder_(std::move(programFolder)) {
-    tick_.setTimerType(Qt::PreciseTimer);
     start_.setTimerType(Qt::PreciseTimer);
     tick_.start(kDesignTickInterval);
 }
 
 QtPlatform::~QtPlatform() = default;
 
-void QtPlatform::setInterval(QTimer& timer, int milliseconds) {
-    if (milliseconds == 0) {
+namespace {
+
+// Period 0 stops a timer. Only a hand-edited config.txt can hold a period below 1 ms: run as fast as
+// a timer can.
+template <typename Timer> void setInterval(Timer& timer, int milliseconds) {
+    if (milliseconds == 0)
         timer.stop();
-        return;
-    }
-    // Only a hand-edited config.txt can hold a period below 1 ms; run as fast as a timer can.
-    timer.start(milliseconds < 1 ? 1 : milliseconds);
+    else
+        timer.start(milliseconds < 1 ? 1 : milliseconds);
 }
+
+} // namespace
 
 void QtPlatform::setTickInterval(int milliseconds) {
     setInterval(tick_, milliseconds);

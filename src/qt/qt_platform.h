@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "app/platform.h"
+#include "qt/tick_timer.h"
 
 class QSoundEffect;
 
@@ -37,7 +38,7 @@ class QtPlatform : public Platform, public SoundService {
     void setFile(SoundId id, const std::string& path) override;
     void play(SoundId id) override;
 
-    QTimer& tickTimer() { return tick_; }
+    TickTimer& tickTimer() { return tick_; }
     QTimer& startTimer() { return start_; }
 
     // The dialog is shown over this window once it is on screen.
@@ -48,9 +49,7 @@ class QtPlatform : public Platform, public SoundService {
     bool quitting() const { return quitting_; }
 
   private:
-    static void setInterval(QTimer& timer, int milliseconds);
-
-    QTimer tick_;
+    TickTimer tick_;
     QTimer start_;
     QPointer<QWidget> mainWindow_;
     std::function<std::string()> configPath_;

@@ -9,8 +9,7 @@ namespace kestrum {
 
 Battlefield::Battlefield()
     : jimenBitmap(makeGroundStrip()), groundBitmap{makeGroundPiece(0), makeGroundPiece(1)},
-      baseorigin{makeBase(0), makeBase(1)}, origin(makeExplosion()),
-      surface_(kWidth, kHeight, kSeeThrough) {
+      baseorigin{makeBase(0), makeBase(1)}, origin(makeExplosion()) {
     // Design placement; the layout of each round moves and sizes them.
     jimen = {&jimenBitmap, false, 0, 384, 633, 15};
     ground[0] = {&groundBitmap[0], false, 16, 336, 100, 30};
@@ -22,9 +21,19 @@ Battlefield::Battlefield()
 }
 
 void Battlefield::clear() {
-    std::fill(surface_.pixels.begin(), surface_.pixels.end(), kSeeThrough);
+    surfaceBlank_ = true;
     texts_.clear();
     ++revision_;
+}
+
+bool Battlefield::blank() const {
+    if (!surfaceBlank_ || !texts_.empty() || jimen.visible) return false;
+    for (const Sprite* group : {ground, base})
+        for (int i = 0; i < 2; ++i)
+            if (group[i].visible) return false;
+    for (const Sprite& e : explosion)
+        if (e.visible) return false;
+    return true;
 }
 
 static bool toPixel(double x, double y, int& ix, int& iy) {
@@ -37,6 +46,13 @@ static bool toPixel(double x, double y, int& ix, int& iy) {
 void Battlefield::setPoint(double x, double y, uint32_t colour) {
     int ix, iy;
     if (!toPixel(x, y, ix, iy)) return;
+    if (surfaceBlank_) {
+        if (colour == kSeeThrough) return;
+        // First drawing since the field was cleared: only now is the surface worth its memory.
+        if (surface_.pixels.empty()) surface_ = Bitmap(kWidth, kHeight, kSeeThrough);
+        else std::fill(surface_.pixels.begin(), surface_.pixels.end(), kSeeThrough);
+        surfaceBlank_ = false;
+    }
     if (surface_.at(ix, iy) == colour) return;
     surface_.set(ix, iy, colour);
     ++revision_;
@@ -94,11 +110,14 @@ int64_t Battlefield::point(double x, double y) const {
     for (int p = 1; p >= 0; --p)
         if (spriteAt(ground[p], ix, iy, c)) return c;
     if (spriteAt(jimen, ix, iy, c)) return c;
-    return surface_.at(ix, iy);
+    return surfaceBlank_ ? kSeeThrough : surface_.at(ix, iy);
 }
 
 void Battlefield::compose(std::vector<uint32_t>& out) const {
-    out.assign(surface_.pixels.begin(), surface_.pixels.end());
+    if (surfaceBlank_)
+        out.assign(size_t(kWidth) * kHeight, kSeeThrough);
+    else
+        out.assign(surface_.pixels.begin(), surface_.pixels.end());
     blit(jimen, out);
     for (const Sprite& s : ground) blit(s, out);
     for (const Sprite& s : base) blit(s, out);

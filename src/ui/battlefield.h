@@ -54,7 +54,8 @@ class Battlefield {
     void setPoint(double x, double y, uint32_t colour);
     void print(int x, int y, const std::string& text, double points, uint32_t colour);
     const std::vector<PrintedText>& texts() const { return texts_; }
-    uint32_t surfaceAt(int x, int y) const { return surface_.at(x, y); }
+    // Nothing drawn on the surface and no picture shown: the whole field is sky.
+    bool blank() const;
 
     // Colour shown at a point, pictures included; -1 outside.
     int64_t point(double x, double y) const;
@@ -85,7 +86,8 @@ class Battlefield {
     void punchCrater(int player, double cx, double cy, int radius);
 
   private:
-    Bitmap surface_;
+    Bitmap surface_;          // allocated on the first point drawn in another colour than sky
+    bool surfaceBlank_ = true; // all sky, whatever surface_ holds
     std::vector<PrintedText> texts_;
     uint64_t revision_ = 0;
 };

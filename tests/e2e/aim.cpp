@@ -2,9 +2,10 @@
 //
 // It reads the game window through the X server (XGetImage) and presses keys through the XTEST
 // extension, as xdotool does, but fast enough to count: a held adjust key changes a value once per
-// 16 ticks, so the player holds the key, watches the value's label change N times and lets go at
-// once. It knows the battlefield only from what the window shows (the kind of each pixel sits in the
-// two lowest bits of its red), and aims by flying the shell the way the game does.
+// 16 ticks, so the player holds the key, watches the panel's digit box change N times and lets go
+// at once, and takes back a step that came before the release arrived. It knows the battlefield
+// only from what the window shows (the kind of each pixel sits in the two lowest bits of its red),
+// and aims by flying the shell the way the game does.
 //
 //   e2e_aim WINDOW survey                 distance, scale, base altitudes and tops, launch pixel
 //   e2e_aim WINDOW count X Y W H COLOUR   pixels of a colour (RRGGBB, or "dark" for text) in a
@@ -39,7 +40,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
 
 constexpr int kWidth = 792; // the window's client area: the battlefield, pixel for pixel
 constexpr int kHeight = 575;
@@ -49,13 +49,12 @@ struct Rect {
 };
 
 // Window coordinates of what the player looks at (the left shell panel sits at 8, 88).
-constexpr Rect kPanelValues{100, 108, 60, 60}; // the value column of the charge, speed and angle rows
-constexpr Rect kRowValue[3] = {{100, 110, 60, 17}, {100, 134, 60, 17}, {100, 151, 60, 17}};
+constexpr int kRowTop[3] = {112, 136, 152}; // the charge, speed and angle rows
 constexpr Rect kSlotNumber{76, 94, 18, 17};
 constexpr Rect kScores{320, 0, 160, 40};
 constexpr Rect kAgainPanel{296, 260, 201, 17};
 constexpr int kPanelProbes[4][2] = {{196, 92}, {196, 212}, {12, 212}, {100, 182}};
-constexpr uint32_t kWhite = 0xFFFFFF, kPromptBack = 0x80FFFF, kTrail = 0xFFFF00;
+constexpr uint32_t kWhite = 0xFFFFFF, kPromptBack = 0x80FFFF;
 constexpr int kFieldTop = 240; // nothing but sky is ever drawn above this on the battlefield
 
 [[noreturn]] void fail(const std::string& what) {
@@ -107,8 +106,11 @@ class GameWindow {
 
     Image grab(Rect r) {
         xError = 0;
-        XImage* img = XGetImage(display_, window_, r.x, r.y, unsigned(r.w), unsigned(r.h), AllPlanes, ZPixmap);
-        if (!img) fail("cannot read the game window (has the program ended?)");
+        XImage* img =
+            XGetImage(display_, window_, r.x, r.y, unsigned(r.w), unsigned(r.h), AllPlanes, ZPixmap);
+        if (!img)
+            fail("cannot read the game window (X error " + std::to_string(xError) +
+                 "; has the program ended?)");
         Image out{r.w, r.h, std::vector<uint32_t>(size_t(r.w) * size_t(r.h))};
         const int rs = shiftOf(img->red_mask), gs = shiftOf(img->green_mask), bs = shiftOf(img->blue_mask);
         for (int y = 0; y < r.h; ++y)
@@ -154,6 +156,11 @@ class GameWindow {
     bool repeatOff_ = false;
 };
 
+bool debug() {
+    static const bool on = std::getenv("E2E_AIM_DEBUG") != nullptr;
+    return on;
+}
+
 void pause(double ms) {
     std::this_thread::sleep_for(std::chrono::microseconds(int64_t(ms * 1000)));
 }
@@ -193,11 +200,15 @@ Field survey(const Image& img) {
         for (int x = 0; x < kWidth; ++x) {
             const int k = int(img.at(x, y) >> 16) & 3;
             f.kind[size_t(y) * kWidth + size_t(x)] = uint8_t(k);
-            if (k < 2) {
-                top[k] = std::min(top[k], y);
-                right[k] = std::max(right[k], x + 1);
+            // A base is at most 158 pixels wide (at the shortest distance, 500 m).
+            if (k == 0 && x < 170) {
+                top[0] = std::min(top[0], y);
+                right[0] = std::max(right[0], x + 1);
+            } else if (k == 1 && x >= kWidth - 170) {
+                top[1] = std::min(top[1], y);
+                right[1] = std::max(right[1], x + 1);
+                left1 = std::min(left1, x);
             }
-            if (k == 1) left1 = std::min(left1, x);
         }
     if (right[0] < 0 || right[1] < 0) fail("no bases on the battlefield");
     const int baseWidth = right[0]; // the left base starts at x 0
@@ -239,9 +250,8 @@ Field survey(const Image& img) {
 
     for (int p = 0; p < 2; ++p) {
         f.top[p] = top[p];
-        const int a = middleOf(0, 2000, [&](int b) {
-            return kHeight - int(std::floor(double(b) * double(f.scale))) == top[p];
-        });
+        const int a = middleOf(
+            0, 2000, [&](int b) { return kHeight - int(std::floor(double(b) * double(f.scale))) == top[p]; });
         if (a < 0) fail("no altitude fits the top of a base");
         f.alt[p] = a;
     }
@@ -303,7 +313,6 @@ struct Edit {
 Edit planEdit(int from, int to, int max, int top, int place) {
     Edit best;
     const int range = 15;
-    std::vector<int> counts(size_t(top) + 1, 0);
     // Every split of the difference into per-place counts of at most `range` changes each.
     std::vector<int> idx(size_t(top) + 1, -range);
     for (;;) {
@@ -347,20 +356,33 @@ struct Aim {
 // A launch that bursts on the right base near `column` metres from its outer edge, cheap to enter
 // from the slot's current values.
 Aim aimAt(const Field& f, double column, int charge, int speed, int angle, int speedPlace) {
-    Aim best;
-    for (int a = 25; a <= 65; ++a) {
-        const double guess = std::sqrt(9.8 * (f.distance - column) / std::sin(2 * a * 0.017453292));
-        for (int v = int(guess * 0.8); v <= int(guess * 1.25) + 1; ++v) {
-            const Flight fl = fly(f, charge, v, a);
-            if (fl.kind != 1 || std::abs(fl.column - column) > 4) continue;
-            const Edit es = planEdit(speed, v, 1200, 2, speedPlace);
-            const Edit ea = planEdit(angle, a, 90, 1, 0);
-            const double cost = es.cost + ea.cost + fl.steps / 60.0 + std::abs(fl.column - column) * 0.2;
-            if (cost < best.cost) best = {v, a, fl.column, fl.steps, cost};
+    // Some columns cannot be reached from some places (the keep and the turret stand in the way):
+    // then anything near will do.
+    for (double tolerance : {4.0, 8.0, 16.0, 32.0}) {
+        Aim best;
+        for (int a = 25; a <= 65; ++a) {
+            const double guess = std::sqrt(9.8 * (f.distance - column) / std::sin(2 * a * 0.017453292));
+            for (int v = int(guess * 0.8); v <= int(guess * 1.25) + 1; ++v) {
+                const Flight fl = fly(f, charge, v, a);
+                if (fl.kind != 1 || std::abs(fl.column - column) > tolerance) continue;
+                const Edit es = planEdit(speed, v, 1200, 2, speedPlace);
+                const Edit ea = planEdit(angle, a, 90, 1, 0);
+                const double cost = es.cost + ea.cost + fl.steps / 60.0 + std::abs(fl.column - column) * 0.2;
+                if (cost < best.cost) best = {v, a, fl.column, fl.steps, cost};
+            }
         }
+        if (best.cost < 1e9) return best;
     }
-    if (best.cost >= 1e9) fail("no launch reaches column " + std::to_string(int(column)));
-    return best;
+    fail("no launch reaches the right base near column " + std::to_string(int(column)));
+}
+
+void writePpm(const Image& img, const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << img.w << ' ' << img.h << "\n255\n";
+    for (uint32_t c : img.rgb) {
+        const char px[3] = {char(c >> 16), char(c >> 8), char(c)};
+        out.write(px, 3);
+    }
 }
 
 // The launch values of one slot.
@@ -377,7 +399,7 @@ class Player {
     // The scores of the round being played: when they change the base has gone up.
     void newRound() {
         scores_ = screen_.grab(kScores);
-        place_ = 0;
+        row_ = place_ = 0;
     }
     bool roundOver() { return !(screen_.grab(kScores) == scores_); }
     bool matchOver() {
@@ -391,42 +413,75 @@ class Player {
         return true;
     }
 
+    // One repaint may reach the screen in pieces: a changed picture counts once it holds still.
+    Image settled(Rect r, Image now) {
+        for (int i = 0; i < 20; ++i) {
+            pause(2);
+            Image again = screen_.grab(r);
+            if (again == now) break;
+            now = std::move(again);
+        }
+        return now;
+    }
+
     // Waits until the rectangle differs from `before`; false after `timeoutMs`.
     bool waitChange(Rect r, const Image& before, double timeoutMs) {
         const auto start = Clock::now();
         while (since(start) < timeoutMs) {
-            if (!(screen_.grab(r) == before)) return true;
+            Image now = screen_.grab(r);
+            if (!(now == before)) {
+                settled(r, std::move(now));
+                return true;
+            }
             pause(1);
         }
         return false;
     }
 
-    // A key whose effect shows at the next change tick: press it and wait for that tick.
-    void act(const char* key) {
-        const Image before = screen_.grab(kPanelValues);
-        screen_.tap(key);
-        const auto start = Clock::now();
-        while (screen_.grab(kPanelValues) == before) {
-            if (roundOver()) throw RoundOver{};
-            if (since(start) > timeout()) fail(std::string("the key ") + key + " changed nothing on the panel");
-            pause(1);
-        }
+    // The digit box of the panel: it shows the digit of the place being edited, in blue, over the
+    // value of the row being edited. Only a step changes its digit; a redraw of the panel (when
+    // another slot comes back to its rack) recolours the values but leaves the box alone.
+    static Rect digitBox(int row, int place) { return {144 - 8 * place, kRowTop[row], 9, 13}; }
+    bool boxAt(int row, int place) {
+        // The middle of the box only: the box one place to the right reaches a pixel into it.
+        const Rect r = digitBox(row, place);
+        const Image img = screen_.grab({r.x + 1, r.y + 1, r.w - 3, r.h - 2});
+        return std::count_if(img.rgb.begin(), img.rgb.end(), [](uint32_t c) {
+                   return (c >> 16) < 128 && ((c >> 8) & 0xFF) < 128 && (c & 0xFF) > 128;
+               }) >= 3;
     }
 
-    // Holds an adjust key until the watched label has changed n times; returns the changes seen,
-    // also those that came after the release.
+    // A cursor or place key: its effect shows at the next change tick, with the digit box moved.
+    void act(const char* key, int row, int place) {
+        screen_.tap(key);
+        const auto start = Clock::now();
+        while (!boxAt(row, place)) {
+            if (roundOver()) throw RoundOver{};
+            if (since(start) > timeout()) fail(std::string("the key ") + key + " did not move the digit box");
+            pause(1);
+        }
+        row_ = row;
+        place_ = place;
+        settled(digitBox(row, place), screen_.grab(digitBox(row, place)));
+    }
+
+    // Holds an adjust key until the watched digit box has changed n times; returns the changes
+    // seen, also those that came after the release.
     int hold(const char* key, int n, Rect watch) {
         Image last = screen_.grab(watch);
         screen_.key(key, true);
         int seen = 0;
         auto previous = Clock::now();
         while (seen < n) {
-            const Image now = screen_.grab(watch);
+            Image now = screen_.grab(watch);
             if (!(now == last)) {
+                if (debug())
+                    std::printf("      %s change %d after %.1f ms\n", key, seen + 1, since(previous));
                 if (seen > 0) learnPeriod(since(previous));
                 previous = Clock::now();
-                last = now;
-                ++seen;
+                // Let go first: the next change tick comes one period after this one.
+                if (++seen == n) break;
+                last = settled(watch, std::move(now));
                 continue;
             }
             if (roundOver()) {
@@ -437,13 +492,17 @@ class Player {
             pause(0.5);
         }
         screen_.key(key, false);
-        // The next change tick is one period away: a change up to then means the release came late.
-        const auto released = Clock::now();
-        while (since(released) < std::max(40.0, 1.6 * period_)) {
-            const Image now = screen_.grab(watch);
+        if (seen == n) last = settled(watch, screen_.grab(watch));
+        // A change until well past the next change tick means the release came late.
+        auto quiet = Clock::now();
+        while (since(quiet) < std::max(40.0, 1.6 * period_)) {
+            Image now = screen_.grab(watch);
             if (!(now == last)) {
-                last = now;
+                if (debug())
+                    std::printf("      %s late change %.1f ms after the release\n", key, since(quiet));
+                last = settled(watch, std::move(now));
                 ++seen;
+                quiet = Clock::now();
             }
             pause(1);
         }
@@ -452,7 +511,7 @@ class Player {
 
     // Changes the value of a row by n steps at the current place, taking back an overshoot.
     void count(int n, Rect watch) {
-        for (int tries = 0; n != 0 && tries < 4; ++tries) {
+        for (int tries = 0; n != 0 && tries < 8; ++tries) {
             const int seen = hold(n > 0 ? "d" : "a", std::abs(n), watch);
             if (seen == 0) fail("a held adjust key changed nothing");
             if (seen != std::abs(n)) std::printf("    (%d changes instead of %d)\n", seen, std::abs(n));
@@ -462,32 +521,31 @@ class Player {
     }
 
     void movePlace(int to) {
-        for (; place_ < to; ++place_)
-            act("q");
-        for (; place_ > to; --place_)
-            act("e");
+        while (place_ < to)
+            act("q", row_, place_ + 1);
+        while (place_ > to)
+            act("e", row_, place_ - 1);
     }
 
-    void runEdit(const Edit& e, int row) {
+    void runEdit(const Edit& e) {
         for (const auto& [p, n] : e.steps) {
             movePlace(p);
-            count(n, kRowValue[row]);
+            count(n, digitBox(row_, place_));
         }
     }
 
     // From the slot row at place 0 with the selected slot idle: enter the values, launch.
     void enterAndLaunch(const Slot& from, const Slot& to) {
-        act("s"); // charge row
-        if (to.charge != from.charge) runEdit(planEdit(from.charge, to.charge, 150, 2, place_), 0);
-        act("s"); // speed row
-        runEdit(planEdit(from.speed, to.speed, 1200, 2, place_), 1);
-        act("s"); // angle row: it has two places
-        place_ = std::min(place_, 1);
-        runEdit(planEdit(from.angle, to.angle, 90, 1, place_), 2);
+        act("s", 0, 0); // charge
+        if (to.charge != from.charge) runEdit(planEdit(from.charge, to.charge, 150, 2, place_));
+        act("s", 1, place_); // speed
+        runEdit(planEdit(from.speed, to.speed, 1200, 2, place_));
+        act("s", 2, std::min(place_, 1)); // angle: it has two places
+        runEdit(planEdit(from.angle, to.angle, 90, 1, place_));
         screen_.tap("x");
         // A launched slot's panel gives way to its flight readouts.
         if (!waitHidden()) fail("the launch key did not launch the slot");
-        place_ = 0;
+        row_ = place_ = 0;
     }
 
     bool waitHidden() {
@@ -515,6 +573,25 @@ class Player {
         return found;
     }
 
+    // Holds the slot-down key until the panel has been still for a few change ticks: the slot
+    // stops at the first one.
+    void firstSlot() {
+        constexpr Rect panel{8, 88, 194, 130};
+        Image last = screen_.grab(panel);
+        screen_.key("a", true);
+        const auto start = Clock::now();
+        auto quiet = start;
+        while (since(quiet) < 3 * period_ + 20 && since(start) < 2000) {
+            Image now = screen_.grab(panel);
+            if (!(now == last)) {
+                last = std::move(now);
+                quiet = Clock::now();
+            }
+            pause(1);
+        }
+        screen_.key("a", false);
+    }
+
     // A freshly drawn slot turns its number blue at the next change tick.
     void settleSlotRow() {
         const Image drawn = screen_.grab(kSlotNumber);
@@ -528,18 +605,9 @@ class Player {
   private:
     GameWindow& screen_;
     Image scores_;
-    int place_ = 0;
+    int row_ = 0, place_ = 0;
     double period_ = 60; // milliseconds between two change ticks of the first player
 };
-
-void writePpm(const Image& img, const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << img.w << ' ' << img.h << "\n255\n";
-    for (uint32_t c : img.rgb) {
-        const char px[3] = {char(c >> 16), char(c >> 8), char(c)};
-        out.write(px, 3);
-    }
-}
 
 // Where in the base each slot's shell should burst, in metres from its outer edge: three blasts of
 // 39 m cover the base between them, two more stand by.
@@ -557,6 +625,16 @@ int play(GameWindow& screen, const std::string& folder) {
         pause(300); // the new round's panel redraw and its change tick
         if (player.matchOver()) return round - 1;
         if (round > 9) fail("no end of the match after nine rounds");
+        // A key pressed as the last round ended may reach the game in this one: an adjust key
+        // would have chosen another slot, a launch key launched the first. Back to the first slot,
+        // and wait for its shell to come down, which also keeps its label out of the survey.
+        player.firstSlot();
+        const auto waitStart = Clock::now();
+        while (!player.panelVisible()) {
+            if (since(waitStart) > 30000) fail("the first slot stays busy at the start of a round");
+            pause(5);
+        }
+        if (since(waitStart) > 10) pause(300);
         player.newRound();
         const Image picture = screen.grabWindow();
         writePpm(picture, folder + "/round-" + std::to_string(round) + ".ppm");
@@ -577,7 +655,8 @@ int play(GameWindow& screen, const std::string& folder) {
                 const Slot next{kCharge, aim.speed, aim.angle};
                 player.enterAndLaunch(slot, next);
                 slot = next;
-                if (s < 4 && !player.seekIdleSlot("d", 4 * player.timeout())) fail("the next slot did not come up");
+                if (s < 4 && !player.seekIdleSlot("d", 4 * player.timeout()))
+                    fail("the next slot did not come up");
             }
             // Until the base goes up: fire whichever slot is back in its rack.
             const char* direction = "a";
@@ -642,7 +721,8 @@ int main(int argc, char** argv) {
                 for (int x = 0; x < img.w; ++x)
                     if (counts(img.at(x, y))) {
                         ++n;
-                        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+                        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x),
+                        y1 = std::max(y1, y);
                     }
             if (n == 0)
                 std::printf("0 -1 -1 -1 -1\n");

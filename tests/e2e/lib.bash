@@ -1,9 +1,10 @@
 # Shared steps of the end-to-end scripts: a private X server, a program folder, the running game and
 # a clean exit. Source it; the caller sets `shots` (the screenshot folder) first.
 #
-# Exit 77 (skipped) only where no X server can be had.
+# Exit 77 (skipped) only where no X server can be had: Xvfb or xdotool missing, or none starts.
+# shellcheck disable=SC2034 # e2e_status is read by the callers
 
-e2e_xvfb_pid= e2e_app_pid= e2e_program= e2e_log=
+e2e_xvfb_pid='' e2e_app_pid='' e2e_program='' e2e_log='' e2e_status=''
 
 e2e_skip() {
     echo "SKIP: $*"
@@ -12,6 +13,11 @@ e2e_skip() {
 
 e2e_fail() {
     echo "FAIL: $*" >&2
+    if [[ -n $e2e_app_pid ]] && ! kill -0 "$e2e_app_pid" 2>/dev/null; then
+        wait "$e2e_app_pid"
+        echo "The program has ended with status $?." >&2
+        e2e_app_pid=
+    fi
     if [[ -n $e2e_log && -s $e2e_log ]]; then
         echo "--- program output ---" >&2
         cat "$e2e_log" >&2
@@ -73,7 +79,7 @@ e2e_make_program() {
 }
 
 e2e_launch() {
-    mkdir -p "$shots"
+    mkdir -p "${shots:?the screenshot folder}"
     e2e_log=$shots/kestrum.log
     (cd "$e2e_program" && exec ./kestrum) >"$e2e_log" 2>&1 &
     e2e_app_pid=$!
@@ -84,20 +90,20 @@ e2e_find_window() {
     timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
 }
 
-# Exit status of the game once it has ended by itself, or "running" after `seconds`.
+# Waits up to `seconds` for the game to end by itself; sets e2e_status to its exit status, or to
+# "running". (Not in a subshell: only this shell can collect the status of its child.)
 e2e_wait_exit() {
     local seconds=$1
+    e2e_status=running
     for _ in $(seq $((seconds * 10))); do
         if ! kill -0 "$e2e_app_pid" 2>/dev/null; then
             wait "$e2e_app_pid"
-            local rc=$?
+            e2e_status=$?
             e2e_app_pid=
-            echo "$rc"
             return 0
         fi
         sleep 0.1
     done
-    echo running
 }
 
 # A screenshot of the whole screen, kept with the test's output (only with ImageMagick).

@@ -108,6 +108,21 @@ for attempt in 1 2 3; do
     echo "note: no input panel after attempt $attempt, typing the answers again"
 done
 [[ $started == 1 ]] || fail "the match did not start after answering 1, n, n (see $shots/2-match.png)"
+# The battlefield as laid out: the left base at the left edge (red ends in 0), the right base at the
+# right edge (ends in 1), the ground strip along the bottom (ends in 2), in the window's client area.
+if [[ $have_import == 1 ]]; then
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    kinds() { # counts of pixels per kind code in a client-area rectangle: W H X Y
+        convert "$shots/2-match.png" -crop "$1x$2+$((X + $3))+$((Y + $4))" -depth 8 txt:- 2>/dev/null |
+            awk -F'[(,)]' 'NR > 1 { n[$3 % 4]++ } END { printf "%d %d %d %d", n[0], n[1], n[2], n[3] }'
+    }
+    read -r l0 _ _ _ <<<"$(kinds 100 345 0 230)"
+    read -r _ r1 _ _ <<<"$(kinds 100 345 692 230)"
+    read -r _ _ g2 _ <<<"$(kinds 792 6 0 569)"
+    ((l0 > 10)) || fail "no left base (kind 0) at the left edge"
+    ((r1 > 10)) || fail "no right base (kind 1) at the right edge"
+    ((g2 > 792 * 6 / 2)) || fail "no ground strip (kind 2) along the bottom"
+fi
 
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended after the prompts were answered"
 echo "PASS: dialog, config.txt, main window and prompts; screenshots in $shots"
