@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "game_harness.h"
+#include "ui/number_text.h"
 
 using namespace kestrum;
 using namespace kestrum::testing;
@@ -87,4 +88,14 @@ TEST(Readouts, SlotRowStepsWithinOneToFive) {
         h.nextChange(0);
         EXPECT_EQ(h.st().slot[0], to) << from << step;
     }
+}
+
+TEST(Readouts, TextForms) {
+    EXPECT_EQ(singleText(2500) + " " + singleText(3.5f) + " " + singleText(-0.4f) + " " + singleText(9999999),
+              "2500 3.5 -0.4 9999999");
+    EXPECT_EQ(singleText(1e7f) + " " + doubleText(-229) + " " + doubleText(0.1 + 0.2), "1E+07 -229 0.3");
+    // Half up, on the float actually stored: 0.35f lies just below 0.35.
+    EXPECT_EQ(doubleText(shisya(2.25f, 2)) + " " + doubleText(shisya(0.35f, 2)) + " " + doubleText(shisya(-0.5f, 1)),
+              "2.3 0.3 0");
+    EXPECT_EQ(toInt16(2.5) * 10 + toInt16(1.5), 22);
 }

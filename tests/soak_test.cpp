@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -107,34 +108,27 @@ class Soak {
     static void checkInvariants(GameHarness& h) {
         const MatchState& st = h.st();
         const int m = int(st.mode);
-        ASSERT_TRUE(st.mode == 0 || st.mode == 1);
-        ASSERT_TRUE(st.turn == 0 || st.turn == 1);
-        ASSERT_TRUE(st.over >= 0 && st.over <= 2);
-        ASSERT_GE(st.trailn, 1);
-        ASSERT_LE(st.trailn, 20000);
+        auto in = [](int v, int lo, int hi) { return v >= lo && v <= hi; };
+        ASSERT_TRUE((st.mode == 0 || st.mode == 1) && in(st.turn, 0, 1) && in(st.over, 0, 2));
+        ASSERT_TRUE(in(st.trailn, 1, 20000)) << st.trailn;
         for (int p = 0; p < 2; ++p) {
-            ASSERT_TRUE(st.phase[p] >= 0 && st.phase[p] <= 7);
-            ASSERT_TRUE(st.wins[p] >= 0 && st.wins[p] <= 5);
-            ASSERT_TRUE(st.damage[p] >= 0 && st.damage[p] <= 100);
-            ASSERT_TRUE(st.slot[p] >= 0 && st.slot[p] <= 4);
-            ASSERT_TRUE(st.cursor[p] >= 0 && st.cursor[p] <= 2 * m + 3);
-            ASSERT_TRUE(st.place[p] >= 0 && st.place[p] <= st.maxplace[m][st.cursor[p]]);
-            ASSERT_TRUE(st.lastshown[p] >= -1 && st.lastshown[p] <= 4);
-            ASSERT_TRUE(st.lastrow[p] >= 0 && st.lastrow[p] <= 5);
+            ASSERT_TRUE(in(st.phase[p], 0, 7) && in(st.wins[p], 0, 5) && in(st.damage[p], 0, 100));
+            ASSERT_TRUE(in(st.slot[p], 0, 4) && in(st.cursor[p], 0, 2 * m + 3) && in(st.lastrow[p], 0, 5));
+            ASSERT_TRUE(in(st.place[p], 0, st.maxplace[m][st.cursor[p]]) && in(st.lastshown[p], -1, 4));
             for (int s = 0; s < kSlots; ++s) {
-                const int16_t state = st.state[p][s];
-                ASSERT_TRUE(state >= 0 && state <= 100) << state;
-                ASSERT_TRUE(st.target[p][s] >= 0 && st.target[p][s] <= 3);
-                for (int k = 0; k < 2 * m + 3; ++k) {
-                    ASSERT_GE(st.param[p][s][k], 0);
-                    ASSERT_LE(st.param[p][s][k], st.maxval[m][k]);
-                }
+                ASSERT_TRUE(in(st.state[p][s], 0, 100) && in(st.target[p][s], 0, 3)) << st.state[p][s];
+                for (int k = 0; k < 2 * m + 3; ++k) ASSERT_TRUE(st.param[p][s][k] >= 0 && st.param[p][s][k] <= st.maxval[m][k]);
                 ASSERT_TRUE(std::isfinite(st.px[p][s]) && std::isfinite(st.py[p][s]));
             }
-            for (int16_t c : st.cells[p]) ASSERT_TRUE(c == 0 || c == 1);
+            for (int16_t c : st.cells[p]) ASSERT_TRUE(in(c, 0, 1));
         }
-        // The projectile's drawing y is a 16-bit field: it must be the clamped true value, never wrapped.
-        ASSERT_TRUE(std::isfinite(st.sx));
+        // The 16-bit drawing y of the last slot moved is its true value held in range, never wrapped
+        // (unless the tick ended the match, which stops the slot loop early).
+        const int last = st.state[st.turn][4];
+        if ((last == 1 || last == 2) && st.over == 0 && !h.screen().selcon.visible) {
+            const double y = double(st.groundy) - std::floor(double(st.py[st.turn][4] * st.scale));
+            ASSERT_EQ(st.sy, int16_t(std::clamp(y, -32768.0, 32767.0)));
+        }
     }
 
     std::mt19937 rng_;
