@@ -9,8 +9,7 @@ TEST(Battlefield, ReadsWhatIsShownAndMinusOneOutside) {
     Battlefield f;
     for (auto [x, y] : {std::pair{-1.0, 0.0}, {0, -0.5}, {792, 10}, {10, 575}, {1e300, 1e300}})
         EXPECT_EQ(f.point(x, y), -1) << x << "," << y;
-    f.setPoint(1e12, -1e12, 0); // silently nothing
-    f.setPoint(791, 574, colour::trail);
+    f.setPoint(1e12, -1e12, 0), f.setPoint(791, 574, colour::trail); // the first silently does nothing
     EXPECT_EQ(f.point(791, 574), colour::trail);
 
     // Stretched pictures in stacking order: strip, ground pieces, bases, explosions.
@@ -18,8 +17,7 @@ TEST(Battlefield, ReadsWhatIsShownAndMinusOneOutside) {
     half.set(1, 0, 0x000002);
     f.jimen = {&half, true, 100, 100, 10, 4};
     EXPECT_EQ(f.point(104, 101), Battlefield::kSeeThrough) << "see-through half shows the surface";
-    EXPECT_EQ(f.point(105, 101), 0x000002);
-    EXPECT_EQ(f.point(110, 103), Battlefield::kSeeThrough);
+    EXPECT_EQ(f.point(105, 101) + f.point(110, 103), 0x000002 + Battlefield::kSeeThrough);
     const Bitmap base(3, 3, 0x000001), fire(1, 1, 0x0080FE);
     f.base[1] = {&base, true, 104, 100, 6, 6, true};
     f.explosion[3] = {&fire, true, 105, 102, 2, 2};
@@ -35,7 +33,8 @@ TEST(Battlefield, ReadsWhatIsShownAndMinusOneOutside) {
     std::vector<uint32_t> frame;
     f.compose(frame);
     for (int y = 0; y < 575; ++y)
-        for (int x = 0; x < 792; ++x) ASSERT_EQ(int64_t(frame[size_t(y) * 792 + x]), f.point(x, y)) << x << "," << y;
+        for (int x = 0; x < 792; ++x)
+            ASSERT_EQ(int64_t(frame[size_t(y) * 792 + x]), f.point(x, y)) << x << "," << y;
     f.clear();
     EXPECT_EQ(f.point(791, 574), Battlefield::kSeeThrough);
 }
@@ -48,9 +47,7 @@ TEST(Battlefield, CraterIsSkyNotAWindowOntoTheGroundBehind) {
     ASSERT_EQ(f.point(720, 412) & 3, 1);
     const uint64_t before = f.revision();
     f.punchCrater(1, 20, 12, 5);
-    EXPECT_GT(f.revision(), before);
-    EXPECT_EQ(f.point(720, 412), Battlefield::kSeeThrough);
-    EXPECT_EQ(f.point(724, 409) & 3, 3);
-    EXPECT_EQ(f.point(700, 412) & 3, 1);
+    EXPECT_TRUE(f.revision() > before && f.point(720, 412) == Battlefield::kSeeThrough);
+    EXPECT_EQ((f.point(724, 409) & 3) * 10 + (f.point(700, 412) & 3), 31) << "strip behind, base beside";
     f.punchCrater(1, 1e9, -1e9, 30000); // far away: nothing, no trouble
 }

@@ -30,7 +30,7 @@ TEST(Bitmaps, SizesKindCodesBaseFeetAndLooksAndTheLaunchPoint) {
     for (int player : {0, 1})
         for (auto [distance, alt] : {std::pair{500, 32}, {500, 711}, {2999, 32}, {2999, 711}}) {
             const float scale = float(Battlefield::kWidth) / float(distance);
-            auto px = [&](double m) { return int(double(scale) * m); }; // metres to whole pixels
+            auto px = [&](double m) { return int(double(scale) * m); };
             const int w = px(100), left = player == 0 ? 0 : int(float(distance) * scale) - w,
                       col = stretchSource(px(player == 0 ? 55 : distance - 55) - left, 100, w);
             const int row = stretchSource(px(alt) - px(double(float(alt - 10))), 32, px(32));

@@ -12,7 +12,9 @@ namespace kestrum::testing {
 
 class FakeSound : public SoundService {
   public:
-    void setFile(SoundId id, const std::string& path) override { (id == SoundId::Ban ? banFile : bigbanFile) = path; }
+    void setFile(SoundId id, const std::string& path) override {
+        (id == SoundId::Ban ? banFile : bigbanFile) = path;
+    }
     void play(SoundId id) override { played.push_back(id); }
     std::string banFile, bigbanFile;
     std::vector<SoundId> played;
@@ -20,32 +22,22 @@ class FakeSound : public SoundService {
 
 class FakePlatform : public Platform {
   public:
-    void setTickInterval(int ms) override {
-        tickInterval = ms;
-        tickIntervals.push_back(ms);
-    }
+    void setTickInterval(int ms) override { tickInterval = ms; }
     void setStartInterval(int ms) override { startInterval = ms; }
     void showSettingsDialog() override {
         // A reading that never succeeds would show the dialog for ever: stop the test instead.
         if (++dialogsShown > 50) throw std::runtime_error("settings dialog shown over and over");
         if (onDialog) onDialog();
     }
-    void quit(int status) override {
-        quitStatus = status;
-        quitCalls++;
-    }
+    void quit(int status) override { quitStatus = status, quitCalls++; }
     std::string programFolder() override { return folder; }
     uint32_t clockSeed() override { return seed; }
     double twipsPerPixelX() override { return tppX; }
     double twipsPerPixelY() override { return tppY; }
 
-    int tickInterval = 720; // the design period: the timer ticks from the window's creation
-    std::vector<int> tickIntervals;
-    int startInterval = 120;
-    int dialogsShown = 0;
+    int tickInterval = 720, startInterval = 120; // the timers run from the window's creation
+    int dialogsShown = 0, quitStatus = -1, quitCalls = 0;
     std::function<void()> onDialog;
-    int quitStatus = -1;
-    int quitCalls = 0;
     std::string folder = ".";
     uint32_t seed = 12345;
     double tppX = 15, tppY = 15;

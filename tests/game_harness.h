@@ -1,5 +1,5 @@
 #pragma once
-// A game in a temporary program folder with a valid config.txt, loaded and past the start tick.
+// A game in a temporary program folder with a valid config.txt.
 
 #include <filesystem>
 #include <fstream>
@@ -14,17 +14,8 @@ namespace kestrum::testing {
 // A fresh empty folder under the system's temporary directory, removed at the end of the test.
 class TempFolder {
   public:
-    TempFolder() {
-        static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("kestrum-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
+    TempFolder() { std::filesystem::remove_all(path_), std::filesystem::create_directories(path_); }
+    ~TempFolder() { std::filesystem::remove_all(path_, ec_); }
     std::string str() const { return path_.string(); }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     void write(const std::string& name, const std::string& contents) const {
@@ -32,7 +23,11 @@ class TempFolder {
     }
 
   private:
-    std::filesystem::path path_;
+    inline static int counter_ = 0;
+    std::filesystem::path path_ =
+        std::filesystem::temp_directory_path() /
+        ("kestrum-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    std::error_code ec_;
 };
 
 struct GameHarness {
@@ -42,15 +37,10 @@ struct GameHarness {
         game = std::make_unique<Game>(platform, sound);
     }
     // Load step and start tick, as the window does at start-up.
-    void start() {
-        game->load();
-        game->startTick();
-    }
-    // Answers the three set-up prompts: mode "1"/"2", air and sound "y"/"n".
+    void start() { game->load(), game->startTick(); }
+    // The three set-up prompts: mode "1"/"2", air and sound "y"/"n".
     void answer(const std::string& mode, const std::string& air, const std::string& snd) {
-        game->setBoxText(Box::Selw, mode);
-        game->setBoxText(Box::Selr, air);
-        game->setBoxText(Box::Sels, snd);
+        game->setBoxText(Box::Selw, mode), game->setBoxText(Box::Selr, air), game->setBoxText(Box::Sels, snd);
     }
     MatchState& st() { return game->state(); }
     Screen& screen() { return game->screen(); }

@@ -12,19 +12,16 @@ using namespace kestrum::testing;
 
 // An explosion of slot s on `target` that ends on its player's next step.
 static void endingBlast(SimMatch& h, int p, int s, int16_t target) {
-    h.place(p, s, {150, 100, 45, 3});
-    h.st().state[p][s] = 9, h.st().target[p][s] = target;
+    h.place(p, s, {150, 100, 45, 3}), h.st().state[p][s] = 9, h.st().target[p][s] = target;
 }
 
 TEST(Impacts, ExplosionSizeFollowsTheChargeAndShrinksTenMetresAStep) {
-    SimMatch h("1", "n", "n");
+    SimMatch h("1");
     MatchState& st = h.st();
     // Ground hits beyond the left edge. 372 tells the exponent 0.33333 from a true third (51).
     const float cases[][2] = {{1, 13}, {150, 39}, {350, 50}, {372, 50}, {2500, 90}};
-    for (int s = 0; s < 5; ++s) {
-        h.place(0, s, {cases[s][0], 100, 45, 0});
-        st.px[0][s] = -100, st.py[0][s] = 0.5f, st.vy[0][s] = -100;
-    }
+    for (int s = 0; s < 5; ++s)
+        h.place(0, s, {cases[s][0], 100, 45, 0}), st.px[0][s] = -100, st.py[0][s] = 0.5f, st.vy[0][s] = -100;
     h.stepOf(0);
     for (int s = 0; s < 5; ++s)
         EXPECT_EQ(st.state[0][s] * 10 + st.target[0][s], cases[s][1] * 10 + 2) << cases[s][0];
@@ -37,7 +34,7 @@ TEST(Impacts, ExplosionSizeFollowsTheChargeAndShrinksTenMetresAStep) {
 }
 
 TEST(Impacts, ReArmingRestoresTheLaunchCopyWithHalvesToEven) {
-    SimMatch h("1", "n", "n");
+    SimMatch h("1");
     MatchState& st = h.st();
     for (int p = 0; p < 2; ++p) {
         h.place(p, 0, {100, 100, 45, p == 0 ? 2.5f : 1.5f});
@@ -45,22 +42,17 @@ TEST(Impacts, ReArmingRestoresTheLaunchCopyWithHalvesToEven) {
         h.game->keyDown(p == 0 ? vk::X : st.keys2[6], 0);
         st.state[p][0] = 9, st.target[p][0] = 2; // launched; its explosion ends on the next step
     }
-    h.stepOf(1);
-    h.stepOf(0);
+    h.stepOf(1), h.stepOf(0);
     EXPECT_EQ(st.param[0][0][3] * 10 + st.param[1][0][3], 22.0f);
 }
 
 TEST(Impacts, BaseHitDestroysTheColumnsUnderTheBlast) {
     SimMatch h("1", "n", "n", true);
     MatchState& st = h.st();
-    // Held still by their loading time. R = 19.5, 10 m from the left base's outer edge; then 12 m below
-    // the right base's bottom line (in its pedestal): a chord of sqrt(380.25 - 144) = 15.37 m each side.
-    h.place(1, 0, {150, 100, 45, 1});
-    st.px[1][0] = 10, st.py[1][0] = float(st.basealt[0] - 29);
-    h.place(0, 0, {150, 100, 45, 1});
-    st.px[0][0] = st.basex[1] - 10, st.py[0][0] = float(st.basealt[1] - 32 - 12);
-    h.stepOf(1);
-    h.stepOf(0);
+    // R = 19.5 m: 10 m from the left base's edge; 12 m below the right one's bottom, a 15.37 m half-chord.
+    h.place(1, 0, {150, 100, 45, 1}), st.px[1][0] = 10, st.py[1][0] = float(st.basealt[0] - 29);
+    h.place(0, 0, {150, 100, 45, 1}), st.px[0][0] = st.basex[1] - 10, st.py[0][0] = float(st.basealt[1] - 44);
+    h.stepOf(1), h.stepOf(0);
     for (int b = 0; b < 2; ++b)
         for (int c = 0; c < 100; ++c)
             EXPECT_EQ(st.cells[b][c], c <= (b == 0 ? 29 : 25) ? 1 : 0) << b << ": " << c;
@@ -74,8 +66,7 @@ TEST(Impacts, SeventyPercentBlowsABaseUpOnceAndDecidesTheRound) {
     std::fill_n(st.cells[1], 69, int16_t(1));
     endingBlast(h, 0, 0, 1);
     h.stepOf(0);
-    EXPECT_EQ(st.state[0][0] + st.wins[0], 0);
-    EXPECT_TRUE(f.base[1].visible);
+    EXPECT_TRUE(st.state[0][0] + st.wins[0] == 0 && f.base[1].visible);
 
     // Two blasts end on it at 70 %: the second only re-arms, with the small sound.
     st.cells[1][69] = 1;
@@ -84,9 +75,7 @@ TEST(Impacts, SeventyPercentBlowsABaseUpOnceAndDecidesTheRound) {
     h.stepOf(0);
     EXPECT_EQ(st.wins[0], 1);
     EXPECT_EQ(st.state[0][3] * 10 + st.target[0][3], 1003);
-    EXPECT_EQ(st.state[0][4], 0);
-    EXPECT_EQ(played(SoundId::Ban), 2);
-    EXPECT_FALSE(f.base[1].visible);
+    EXPECT_TRUE(st.state[0][4] == 0 && played(SoundId::Ban) == 2 && !f.base[1].visible);
     // Frames 100, 90, ..., 10: the round ends, with the big sound, on the step that draws 10.
     for (int d = 100; d >= 10; d -= 10) {
         h.stepOf(0);

@@ -9,20 +9,17 @@ TEST(Prompts, WrongAnswersAreErasedAndTheQuestionsMoveOn) {
     GameHarness h;
     h.start();
     Game& game = *h.game;
+    auto box = [&](Box b) { return game.boxText(b) + char('0' + int(h.screen().focus)); };
     for (const char* wrong : {"3", "x", "12", " 1", "１"}) {
         game.setBoxText(Box::Selw, wrong);
-        EXPECT_EQ(game.boxText(Box::Selw) + char('0' + int(h.screen().focus)), "1") << wrong; // erased, focus stays
+        EXPECT_EQ(box(Box::Selw), "1") << wrong; // erased, focus stays
     }
     game.setBoxText(Box::Selw, "2");
     EXPECT_EQ(h.st().mode, 1.0);
-    EXPECT_EQ(h.screen().focus, Focus::Selr);
     game.setBoxText(Box::Selr, "x"); // any keystroke moves on; a wrong one keeps the answer
-    EXPECT_EQ(game.boxText(Box::Selr), "");
-    EXPECT_EQ(h.st().air, 0);
-    EXPECT_EQ(h.screen().focus, Focus::Sels);
-    game.setBoxText(Box::Sels, "ｎ"); // full-width: no width or case folding
-    EXPECT_EQ(game.boxText(Box::Sels), "");
-    EXPECT_TRUE(h.screen().selcon.visible);
+    EXPECT_EQ(box(Box::Selr) + std::to_string(h.st().air), "30"); // focus on the sound box
+    game.setBoxText(Box::Sels, "ｎ");                             // full-width: no width or case folding
+    EXPECT_TRUE(game.boxText(Box::Sels).empty() && h.screen().selcon.visible);
     game.setBoxText(Box::Sels, "N");
     EXPECT_FALSE(h.screen().selcon.visible);
     EXPECT_EQ(h.screen().focus, Focus::None) << "the keys go to the main window";
@@ -35,19 +32,16 @@ TEST(Prompts, ReopenedPromptsAreEmptyButKeepTheAnswers) {
     GameHarness h;
     h.start();
     h.answer("2", "y", "y");
-    h.st().wins[0] = 4;
-    h.st().param[1][2][0] = 50;
-    h.st().setv[0][1][1] = 9999; // a rocket's fuel load, launched in this match
+    h.st().wins[0] = 4, h.st().param[1][2][0] = 50, h.st().setv[0][1][1] = 9999; // a launched rocket's fuel
     h.game->field().explosion[3].visible = true;
-    h.game->clearBattlefield();
-    h.game->openPrompts();
+    h.game->clearBattlefield(), h.game->openPrompts();
     EXPECT_EQ(h.screen().focus, Focus::Selw);
-    for (Box b : {Box::Selw, Box::Selr, Box::Sels}) EXPECT_EQ(h.game->boxText(b), "");
-    EXPECT_FALSE(h.screen().normal[0].visible || h.screen().score[1].visible || h.game->field().jimen.visible);
+    EXPECT_EQ(h.game->boxText(Box::Selw) + h.game->boxText(Box::Selr) + h.game->boxText(Box::Sels), "");
+    EXPECT_FALSE(h.screen().normal[0].visible || h.screen().score[1].visible ||
+                 h.game->field().jimen.visible);
     EXPECT_FALSE(h.game->field().explosion[3].visible) << "no fireball left standing for the next match";
     // Answering the sound box alone starts a match with the old answers, from zero.
-    h.game->focusBox(Box::Sels);
-    h.game->setBoxText(Box::Sels, "n");
+    h.game->focusBox(Box::Sels), h.game->setBoxText(Box::Sels, "n");
     EXPECT_EQ(h.st().mode * 10 + h.st().air, 11);
     EXPECT_EQ(h.screen().changetitle[1].caption, "ミサイル状況");
     EXPECT_EQ(h.st().wins[0] + h.st().param[1][2][0], 0);
@@ -61,17 +55,13 @@ TEST(Prompts, RestartPrompt) {
     h.game->field().setPoint(10, 10, colour::trail);
     h.screen().again.visible = true;
     h.game->setBoxText(Box::Againput, "1");
-    EXPECT_EQ(h.game->boxText(Box::Againput), "");
-    EXPECT_TRUE(h.screen().again.visible);
+    EXPECT_TRUE(h.game->boxText(Box::Againput).empty() && h.screen().again.visible);
     h.game->setBoxText(Box::Againput, "Y");
     EXPECT_FALSE(h.screen().again.visible || h.screen().value[3].visible || h.game->field().base[0].visible);
-    EXPECT_TRUE(h.screen().selcon.visible);
-    EXPECT_EQ(h.screen().focus, Focus::Selw);
+    EXPECT_TRUE(h.screen().selcon.visible && h.screen().focus == Focus::Selw && h.platform.quitCalls == 0);
     EXPECT_EQ(h.game->field().point(10, 10), Battlefield::kSeeThrough);
-    EXPECT_EQ(h.platform.quitCalls, 0);
     h.answer("1", "n", "n");
     h.screen().again.visible = true;
-    h.game->setBoxText(Box::Againput, "");
-    h.game->setBoxText(Box::Againput, "n");
+    h.game->setBoxText(Box::Againput, ""), h.game->setBoxText(Box::Againput, "n");
     EXPECT_EQ(h.platform.quitCalls * 10 + h.platform.quitStatus, 10);
 }

@@ -2,18 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 #include <utility>
 
-#include "game_harness.h"
+#include "sim_fixture.h"
 #include "ui/number_text.h"
 
 using namespace kestrum;
 using namespace kestrum::testing;
 
-struct Match : GameHarness {
-    explicit Match(const char* mode) { start(), answer(mode, "n", "n"); }
+struct Match : SimMatch {
+    using SimMatch::SimMatch;
     // Refreshes of player p as the tick does them: the player's phase advances first.
     void refresh(int p, int times = 1) {
         for (int i = 0; i < times; ++i)
@@ -26,15 +25,12 @@ struct Match : GameHarness {
 TEST(Readouts, HeldChargeChangesOnceAndStopsAtTheLimit) {
     Match h("1");
     h.st().param[0][0][0] = 25;
-    for (int16_t key : {vk::S, vk::Q, vk::Q, vk::D})
-        h.game->keyDown(key, 0);
+    h.press(vk::S), h.press(vk::Q, 2), h.press(vk::D);
     h.nextChange(0);
     const Rect& box = h.screen().estafigure[0].rect;
-    EXPECT_EQ(h.st().param[0][0][0], 125.0f);
-    EXPECT_EQ(h.esta(0).caption, "125");
-    EXPECT_EQ(h.esta(0).foreColor, colour::editGreen);
-    EXPECT_EQ(h.screen().inputvalue[0].caption, "1");
-    EXPECT_EQ(std::pair(box.left, box.top), std::pair(120, 24));
+    EXPECT_TRUE(h.st().param[0][0][0] == 125 && h.esta(0).caption == "125" &&
+                h.esta(0).foreColor == colour::editGreen);
+    EXPECT_TRUE(h.screen().inputvalue[0].caption == "1" && box.left == 120 && box.top == 24);
     EXPECT_EQ(h.esta(3).caption, "0.5"); // the loading time is derived before the change
     h.refresh(0);
     EXPECT_EQ(h.esta(3).caption, "2.5");
@@ -43,22 +39,14 @@ TEST(Readouts, HeldChargeChangesOnceAndStopsAtTheLimit) {
 }
 
 TEST(Readouts, DigitBoxLeftOfAShortValueShowsZeros) {
-    for (auto [place, label, digit, left] :
-         {std::tuple{3, "025", "0", 112}, std::tuple{2, "25", "0", 120}, std::tuple{0, "25", "5", 136}}) {
+    for (auto [place, shown] : {std::pair{3, "025 0 112"}, {2, "25 0 120"}, {0, "25 5 136"}}) {
         Match h("1");
         h.st().param[0][0][1] = 25, h.st().cursor[0] = 2, h.st().place[0] = int16_t(place);
         h.nextChange(0);
-        EXPECT_EQ(h.esta(1).caption, label) << place;
-        EXPECT_EQ(h.screen().inputvalue[0].caption, digit) << place;
-        EXPECT_EQ(h.screen().estafigure[0].rect.left, left) << place;
+        EXPECT_EQ(h.esta(1).caption + " " + h.screen().inputvalue[0].caption + " " +
+                      std::to_string(h.screen().estafigure[0].rect.left),
+                  shown);
     }
-}
-
-TEST(Readouts, RocketPanelsShowTheTotalWeightInFull) {
-    Match h("2");
-    h.st().param[1][0][0] = 350, h.st().param[1][0][1] = 9999;
-    h.refresh(1);
-    EXPECT_EQ(h.esta(14 + 5).caption, "10349");
 }
 
 TEST(Readouts, FlightViewRightAfterLaunch) {
@@ -66,8 +54,7 @@ TEST(Readouts, FlightViewRightAfterLaunch) {
     MatchState& st = h.st();
     for (int p = 0; p < 2; ++p)
         st.param[p][0][0] = 100, st.param[p][0][1] = 300, st.param[p][0][2] = 45, st.param[p][0][3] = 2;
-    h.game->keyDown(vk::X, 0);
-    h.game->keyDown(98, 0);
+    h.press(vk::X), h.press(98);
     const Label* v = h.screen().value;
     for (int p = 0; p < 2; ++p) { // distance from and height above the launch point
         h.refresh(p);
@@ -80,22 +67,18 @@ TEST(Readouts, FlightViewRightAfterLaunch) {
               "3 -12.2 12.6 0.3");
 }
 
-TEST(Readouts, SlotRowStepsWithinOneToFive) {
-    for (auto [from, step, to] :
-         {std::tuple{4, 1, 4}, std::tuple{0, -1, 0}, std::tuple{2, 1, 3}, std::tuple{2, -1, 1}}) {
-        Match h("1");
+TEST(Readouts, SlotRowStepsWithinOneToFiveAndTextForms) {
+    Match h("1");
+    for (auto [from, step, to] : {std::tuple{4, 1, 4}, {0, -1, 0}, {2, 1, 3}, {2, -1, 1}}) {
         h.st().slot[0] = int16_t(from), h.st().step[0] = int16_t(step);
         h.nextChange(0);
         EXPECT_EQ(h.st().slot[0], to) << from << step;
     }
-}
-
-TEST(Readouts, TextForms) {
-    EXPECT_EQ(singleText(2500) + " " + singleText(3.5f) + " " + singleText(-0.4f) + " " + singleText(9999999),
-              "2500 3.5 -0.4 9999999");
-    EXPECT_EQ(singleText(1e7f) + " " + doubleText(-229) + " " + doubleText(0.1 + 0.2), "1E+07 -229 0.3");
+    EXPECT_EQ(singleText(9999999) + " " + singleText(1e7f) + " " + singleText(-0.4f) + " " +
+                  doubleText(0.1 + 0.2),
+              "9999999 1E+07 -0.4 0.3");
     // Half up, on the float actually stored: 0.35f lies just below 0.35.
-    EXPECT_EQ(doubleText(shisya(2.25f, 2)) + " " + doubleText(shisya(0.35f, 2)) + " " + doubleText(shisya(-0.5f, 1)),
+    EXPECT_EQ(doubleText(shisya(2.25f, 2)) + " " + doubleText(shisya(0.35f, 2)) + " " +
+                  doubleText(shisya(-0.5f, 1)),
               "2.3 0.3 0");
-    EXPECT_EQ(toInt16(2.5) * 10 + toInt16(1.5), 22);
 }

@@ -1,25 +1,46 @@
 #pragma once
-// A started match on a scripted battlefield, with helpers to place projectiles as a launch does.
+// A started game on a scripted battlefield, and a gunner's aim from the laws of the flight.
 
+#include <cmath>
+#include <deque>
 #include <string>
 
 #include "game_harness.h"
 
 namespace kestrum::testing {
 
+constexpr double kDt = 0.03, kG = 9.8, kRad = 3.14159265358979 / 180;
+
+// The random number that gives a distance of exactly d metres.
+inline float distanceDraw(int d) {
+    return float((d - 500 + 0.5) / 2500.0);
+}
+
 struct SimMatch : GameHarness {
-    // `distance` metres between the bases (2000 m: 0.396 pixels per metre). plainBases swaps the drawn
-    // fortresses for solid blocks of the owner's code, so hits land exactly where a test puts them.
-    SimMatch(const std::string& mode, const std::string& air, const std::string& snd, bool plainBases = false,
-             int distance = 2000) {
+    // Without a mode the prompts stay open. `distance` metres between the bases (2000: 0.396 pixels per
+    // metre); plainBases swaps the fortresses for solid blocks of the owner's code.
+    explicit SimMatch(const char* mode = nullptr, const char* air = "n", const char* snd = "n",
+                      bool plainBases = false, int distance = 2000) {
         start();
         for (int p = 0; plainBases && p < 2; ++p) {
             game->field().baseorigin[p] = Bitmap(100, 32, 0x404040u | uint32_t(p));
             game->field().groundBitmap[p] = Bitmap(100, 30, 0x008200u | uint32_t(p));
         }
-        draws[0] = float((distance - 500 + 0.5) / 2500.0);
-        game->setRandomSource([this] { return next < 3 ? draws[next++] : 0.5f; });
-        answer(mode, air, snd);
+        game->setRandomSource([this] {
+            const float r = draws.empty() ? 0.5f : draws.front();
+            if (!draws.empty()) draws.pop_front();
+            return r;
+        });
+        draws = {distanceDraw(distance), 0.2f, 0.3f}; // distance, then the two base altitudes
+        if (mode) answer(mode, air, snd);
+    }
+    void round(float distance, float leftAlt, float rightAlt) {
+        draws = {distance, leftAlt, rightAlt};
+        game->syokika3();
+    }
+    void press(int16_t key, int times = 1) {
+        while (times-- > 0)
+            game->keyDown(key, 0);
     }
     // Ticks until one step of player p has run.
     void stepOf(int p) {
@@ -31,10 +52,8 @@ struct SimMatch : GameHarness {
     void place(int p, int s, std::initializer_list<float> params) {
         MatchState& m = st();
         int k = 0;
-        for (float v : params) {
-            m.param[p][s][k] = v;
-            m.setv[p][s][k++] = int16_t(v);
-        }
+        for (float v : params)
+            m.param[p][s][k] = v, m.setv[p][s][k++] = int16_t(v);
         m.state[p][s] = 1;
         m.px[p][s] = p == 0 ? m.basex[0] + 55 : m.basex[1] - 55;
         m.py[p][s] = float(m.basealt[p] - 10);
@@ -44,8 +63,33 @@ struct SimMatch : GameHarness {
     // The trail entry slot s wrote in the last tick: the slots after it have moved the ring on.
     int trailEntry(int s) { return (st().trailn - (kSlots - 1 - s) + 19999) % 20000 + 1; }
 
-    float draws[3] = {0, 0.2f, 0.3f}; // distance, then the two base altitudes
-    int next = 0;
+    std::deque<float> draws;
 };
+
+// How far past aimX a shell without air comes down through the altitude aimY; negative when short.
+// The launch step moves with the launch velocity, gravity acts from the next.
+inline double overshoot(double x0, double y0, int dir, int angle, int speed, double aimX, double aimY) {
+    const double vx = speed * std::cos(angle * kRad) * dir;
+    double vy = speed * std::sin(angle * kRad), x = x0 + vx * kDt, y = y0 + vy * kDt;
+    bool above = y >= aimY;
+    while (vy >= 0 || y >= aimY) {
+        vy -= kG * kDt, x += vx * kDt, y += vy * kDt;
+        above = above || y >= aimY;
+    }
+    return above ? dir * (x - aimX) : -1e9;
+}
+
+// The slowest whole-number speed (what the panel takes) at `angle` that reaches aimX.
+inline int speedFor(double x0, double y0, int dir, int angle, double aimX, double aimY) {
+    int lo = 1, hi = 1200;
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (overshoot(x0, y0, dir, angle, mid, aimX, aimY) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return hi;
+}
 
 } // namespace kestrum::testing

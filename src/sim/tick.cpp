@@ -65,8 +65,6 @@ void Game::tick() {
         syokika3();
     } else if (st_.over == 2) {
         platform_.setTickInterval(0);
-        for (int n = 0; n < 10; ++n)
-            field_.explosion[n].visible = false;
         screen_.againput.text = "";
         screen_.again.visible = true;
         screen_.focus = Focus::Againput;
