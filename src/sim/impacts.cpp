@@ -82,7 +82,6 @@ bool Game::explosionFrame(int slot) {
     fireball.left = spriteCoordinate(st_.sx - half);
     fireball.top = st_.sy - half;
     fireball.width = fireball.height = sizePixels;
-    field_.touch();
 
     state = int16_t(state - 10);
     if (state >= 3) return true;
