@@ -283,10 +283,31 @@ bool MainWindow::focusNextPrevChild(bool) {
     return false;
 }
 
+namespace {
+
+// BBGGRR to 0xffRRGGBB, written as a factor x factor block at raster pixel (x, y).
+void putBlock(QImage& image, int x, int y, int factor, uint32_t c) {
+    const QRgb rgb = 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    for (int dy = 0; dy < factor; ++dy) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y * factor + dy)) + x * factor;
+        std::fill_n(line, factor, rgb);
+    }
+}
+
+} // namespace
+
 const QImage& MainWindow::battlefieldImage(int factor) {
     const Battlefield& field = game_.field();
-    auto source = std::make_tuple(spritesOf(field), field.revision(), factor);
-    if (imageSource_ && *imageSource_ == source && !image_.isNull()) return image_;
+    const bool all = game_.field().takeChanges(changedPixels_);
+    auto source = std::make_pair(spritesOf(field), factor);
+    if (!all && imageSource_ && *imageSource_ == source && !image_.isNull()) {
+        // Only trail points moved: redraw just those pixels, as the colour test reads them.
+        for (uint32_t i : changedPixels_) {
+            const int x = int(i % Battlefield::kWidth), y = int(i / Battlefield::kWidth);
+            putBlock(image_, x, y, factor, uint32_t(field.point(x, y)));
+        }
+        return image_;
+    }
     // Built at the device's own pixel size, each raster pixel a factor x factor block, so that the
     // painter copies it 1:1 instead of running a general scaler on every frame.
     const int w = Battlefield::kWidth, h = Battlefield::kHeight;

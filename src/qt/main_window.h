@@ -61,7 +61,8 @@ class MainWindow : public QWidget {
 
     // The composed battlefield and what it was composed from.
     QImage image_;
-    std::optional<std::tuple<std::vector<Sprite>, uint64_t, int>> imageSource_;
+    std::optional<std::pair<std::vector<Sprite>, int>> imageSource_;
+    std::vector<uint32_t> changedPixels_;
     std::vector<uint32_t> composed_;
 };
 

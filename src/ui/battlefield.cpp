@@ -23,7 +23,16 @@ Battlefield::Battlefield()
 void Battlefield::clear() {
     surfaceBlank_ = true;
     texts_.clear();
-    ++revision_;
+    changedAll();
+}
+
+bool Battlefield::takeChanges(std::vector<uint32_t>& pixels) {
+    const bool all = changedAll_;
+    pixels.swap(changed_);
+    changed_.clear();
+    changedAll_ = false;
+    if (all) pixels.clear();
+    return all;
 }
 
 bool Battlefield::blank() const {
@@ -56,11 +65,18 @@ void Battlefield::setPoint(double x, double y, uint32_t colour) {
     if (surface_.at(ix, iy) == colour) return;
     surface_.set(ix, iy, colour);
     ++revision_;
+    // A tick moves a handful of points; past that a fresh composition is cheaper than the list.
+    if (!changedAll_) {
+        if (changed_.size() < 512)
+            changed_.push_back(uint32_t(iy) * kWidth + uint32_t(ix));
+        else
+            changedAll();
+    }
 }
 
 void Battlefield::print(int x, int y, const std::string& text, double points, uint32_t colour) {
     texts_.push_back({x, y, text, points, colour});
-    ++revision_;
+    changedAll();
 }
 
 namespace {
@@ -131,7 +147,7 @@ void Battlefield::drawBaseBuffer(int player, int w, int h) {
     for (int y = 0; y < dst.height; ++y)
         for (int x = 0; x < dst.width; ++x)
             dst.set(x, y, src.at(stretchSource(x, src.width, w), stretchSource(y, src.height, h)));
-    ++revision_;
+    changedAll();
 }
 
 void Battlefield::punchCrater(int player, double cx, double cy, int radius) {
@@ -145,7 +161,7 @@ void Battlefield::punchCrater(int player, double cx, double cy, int radius) {
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x)
             if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r2) b.set(x, y, kSeeThrough);
-    ++revision_;
+    changedAll();
 }
 
 } // namespace kestrum

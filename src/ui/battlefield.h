@@ -65,7 +65,12 @@ class Battlefield {
 
     // Changes with every visible change of the surface or of a picture buffer.
     uint64_t revision() const { return revision_; }
-    void touch() { ++revision_; }
+    void touch() { changedAll(); }
+
+    // For a view that keeps a composed frame: the surface pixels (y * kWidth + x) changed since the
+    // last call. True means too much changed to list (cleared, printed, a base redrawn): compose
+    // afresh. Changes of the sprites themselves are the caller's to notice.
+    bool takeChanges(std::vector<uint32_t>& pixels);
 
     // The pictures (visible ones are composed in this order).
     Sprite jimen;
@@ -86,10 +91,18 @@ class Battlefield {
     void punchCrater(int player, double cx, double cy, int radius);
 
   private:
+    void changedAll() {
+        ++revision_;
+        changedAll_ = true;
+        changed_.clear();
+    }
+
     Bitmap surface_;          // allocated on the first point drawn in another colour than sky
     bool surfaceBlank_ = true; // all sky, whatever surface_ holds
     std::vector<PrintedText> texts_;
     uint64_t revision_ = 0;
+    bool changedAll_ = true;
+    std::vector<uint32_t> changed_;
 };
 
 // Nearest-neighbour source coordinate of destination pixel d when stretching src pixels over dst.

@@ -47,6 +47,13 @@ TEST(MainWindow, ShowsTheBattlefieldPixelForPixelAndALabelInItsColour) {
     want.convertTo(QImage::Format_RGB32);
     EXPECT_TRUE(shell.atRatio(1) == want);
     EXPECT_TRUE(shell.atRatio(2) == want.scaled(want.size() * 2)); // doubled: each pixel a crisp 2 x 2 block
+    // Trail points drawn and erased between frames: only they are redrawn, and the frame still matches.
+    for (int x : {3, 400, 791}) shell.game.field().setPoint(x, 560, colour::trail);
+    shell.game.field().setPoint(400, 560, colour::screenCyan);
+    shell.game.field().compose(expected);
+    want = QImage(reinterpret_cast<const uchar*>(expected.data()), 792, 575, QImage::Format_RGBX8888);
+    want.convertTo(QImage::Format_RGB32);
+    EXPECT_TRUE(shell.atRatio(2) == want.scaled(want.size() * 2));
     shell.game.screen().score[0].visible = true;
     shell.game.screen().score[0].foreColor = 0xFF0003; // shown as rgb(3, 0, 255)
     const QImage score = shell.atRatio(1).copy(336, 0, 40, 40);
