@@ -285,9 +285,14 @@ bool MainWindow::focusNextPrevChild(bool) {
 
 namespace {
 
-// BBGGRR to 0xffRRGGBB, written as a factor x factor block at raster pixel (x, y).
+// The model's BBGGRR as Qt's 0xffRRGGBB.
+QRgb toQRgb(uint32_t c) {
+    return 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+// A raster pixel as a factor x factor block of the image.
 void putBlock(QImage& image, int x, int y, int factor, uint32_t c) {
-    const QRgb rgb = 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    const QRgb rgb = toQRgb(c);
     for (int dy = 0; dy < factor; ++dy) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y * factor + dy)) + x * factor;
         std::fill_n(line, factor, rgb);
@@ -319,8 +324,7 @@ const QImage& MainWindow::battlefieldImage(int factor) {
         auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y * factor));
         const uint32_t* src = &composed_[size_t(y) * w];
         for (int x = 0; x < w; ++x) {
-            const uint32_t c = src[x]; // BBGGRR to 0xffRRGGBB
-            const QRgb rgb = 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+            const QRgb rgb = toQRgb(src[x]);
             for (int k = 0; k < factor; ++k) line[x * factor + k] = rgb;
         }
         for (int k = 1; k < factor; ++k)
