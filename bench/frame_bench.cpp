@@ -24,7 +24,7 @@ void BM_Frame(benchmark::State& state) {
         match.game.tick();
     match.window.syncFromModel();
 
-    QImage target(Screen::kWidth * dpr, Screen::kHeight * dpr, QImage::Format_RGB32);
+    QImage target(kDesignWidth * dpr, kDesignHeight * dpr, QImage::Format_RGB32);
     target.setDevicePixelRatio(dpr);
     CpuStopwatch painting;
     for (auto _ : state) {

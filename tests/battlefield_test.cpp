@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/screen.h"
-#include "ui/battlefield.h"
+#include "field/battlefield.h"
 
 using namespace kestrum;
 
@@ -13,11 +13,11 @@ TEST(Battlefield, ReadsWhatIsShownAndMinusOneOutside) {
     EXPECT_EQ(f.point(791, 574), colour::trail);
 
     // Stretched pictures in stacking order: strip, ground pieces, bases, explosions.
-    Bitmap half(2, 1, Battlefield::kSeeThrough);
+    Bitmap half(2, 1, colour::screenCyan);
     half.set(1, 0, 0x000002);
     f.jimen = {&half, true, 100, 100, 10, 4};
-    EXPECT_EQ(f.point(104, 101), Battlefield::kSeeThrough) << "see-through half shows the surface";
-    EXPECT_EQ(f.point(105, 101) + f.point(110, 103), 0x000002 + Battlefield::kSeeThrough);
+    EXPECT_EQ(f.point(104, 101), colour::screenCyan) << "see-through half shows the surface";
+    EXPECT_EQ(f.point(105, 101) + f.point(110, 103), 0x000002 + colour::screenCyan);
     const Bitmap base(3, 3, 0x000001), fire(1, 1, 0x0080FE);
     f.base[1] = {&base, true, 104, 100, 6, 6, true};
     f.explosion[3] = {&fire, true, 105, 102, 2, 2};
@@ -36,7 +36,7 @@ TEST(Battlefield, ReadsWhatIsShownAndMinusOneOutside) {
         for (int x = 0; x < 792; ++x)
             ASSERT_EQ(int64_t(frame[size_t(y) * 792 + x]), f.point(x, y)) << x << "," << y;
     f.clear();
-    EXPECT_EQ(f.point(791, 574), Battlefield::kSeeThrough);
+    EXPECT_EQ(f.point(791, 574), colour::screenCyan);
 }
 
 TEST(Battlefield, CraterIsSkyNotAWindowOntoTheGroundBehind) {
@@ -47,7 +47,7 @@ TEST(Battlefield, CraterIsSkyNotAWindowOntoTheGroundBehind) {
     ASSERT_EQ(f.point(720, 412) & 3, 1);
     const uint64_t before = f.revision();
     f.punchCrater(1, 20, 12, 5);
-    EXPECT_TRUE(f.revision() > before && f.point(720, 412) == Battlefield::kSeeThrough);
+    EXPECT_TRUE(f.revision() > before && f.point(720, 412) == colour::screenCyan);
     EXPECT_EQ((f.point(724, 409) & 3) * 10 + (f.point(700, 412) & 3), 31) << "strip behind, base beside";
     f.punchCrater(1, 1e9, -1e9, 30000); // far away: nothing, no trouble
 }

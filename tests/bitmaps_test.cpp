@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/battlefield.h"
-#include "ui/bitmaps.h"
+#include "field/battlefield.h"
+#include "field/bitmaps.h"
 
 using namespace kestrum;
 
-constexpr uint32_t kCyan = 0xFFFF83;
+constexpr uint32_t kCyan = colour::screenCyan;
 
 TEST(Bitmaps, SizesKindCodesBaseFeetAndLooksAndTheLaunchPoint) {
     const std::tuple<Bitmap, int, int, uint32_t> pictures[] = {

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/config_file.h"
-#include "ui/number_text.h"
+#include "numbers/int16.h"
 
 namespace kestrum {
 namespace {

@@ -59,7 +59,7 @@ TEST(Prompts, RestartPrompt) {
     h.game->setBoxText(Box::Againput, "Y");
     EXPECT_FALSE(h.screen().again.visible || h.screen().value[3].visible || h.game->field().base[0].visible);
     EXPECT_TRUE(h.screen().selcon.visible && h.screen().focus == Focus::Selw && h.platform.quitCalls == 0);
-    EXPECT_EQ(h.game->field().point(10, 10), Battlefield::kSeeThrough);
+    EXPECT_EQ(h.game->field().point(10, 10), colour::screenCyan);
     h.answer("1", "n", "n");
     h.screen().again.visible = true;
     h.game->setBoxText(Box::Againput, ""), h.game->setBoxText(Box::Againput, "n");

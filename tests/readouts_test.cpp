@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "sim_fixture.h"
-#include "ui/number_text.h"
+#include "numbers/number_text.h"
 
 using namespace kestrum;
 using namespace kestrum::testing;

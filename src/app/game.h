@@ -20,16 +20,10 @@
 #include "app/match_state.h"
 #include "app/platform.h"
 #include "app/screen.h"
-#include "ui/battlefield.h"
+#include "field/battlefield.h"
+#include "input/virtual_keys.h"
 
 namespace kestrum {
-
-// Virtual-key codes the game knows by name.
-namespace vk {
-constexpr int16_t F1 = 112, F2 = 113;
-constexpr int16_t A = 65, C = 67, D = 68, E = 69, Q = 81, S = 83, W = 87, X = 88, Z = 90;
-} // namespace vk
-constexpr int16_t kShiftMask = 1, kCtrlMask = 2, kAltMask = 4;
 
 enum class Box { Selw, Selr, Sels, Againput };
 
@@ -56,11 +50,11 @@ class Game {
     void focusBox(Box box);
 
     // ---- Procedures ----
-    bool configp();     // read config.txt; false when the reading failed
-    void syokika1();    // size the explosion pictures
-    void syokika2();    // new match
-    void syokika3();    // new round's battlefield
-    void suutihyouji(); // readouts and held keys of player `turn`
+    bool configp();          // read config.txt; false when the reading failed
+    void syokika1();         // size the explosion pictures
+    void syokika2();         // new match
+    void syokika3();         // new round's battlefield
+    void suutihyouji();      // readouts and held keys of player `turn`
     void setteini(int slot); // re-arm slot of player `turn`
     void ban();
     void bigban();
@@ -77,6 +71,8 @@ class Game {
     const std::string& boxText(Box box) const;
 
   private:
+    // app/game.cpp
+    void runTickTimer(); // the simulation timer at the handling period
     // input/keys.cpp
     void launch(int player);
     void abandonMatch();

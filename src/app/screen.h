@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "field/colours.h"
+#include "field/design_display.h"
+
 namespace kestrum {
 
 struct Rect {
@@ -15,18 +18,6 @@ struct Rect {
     int height = 0;
     bool operator==(const Rect&) const = default;
 };
-
-// Colours are blue*65536 + green*256 + red; the lowest two bits of red are the battlefield kind.
-namespace colour {
-constexpr uint32_t screenCyan = 0xFFFF83; // kind 3, the window and sky colour
-constexpr uint32_t text = 0x000003;       // practically black, kind 3
-constexpr uint32_t digitBlue = 0xFF0003;
-constexpr uint32_t white = 0xFFFFFF;
-constexpr uint32_t promptBack = 0xFFFF80;   // background of the prompt panels
-constexpr uint32_t editGreen = 0x00FF03;    // the value being edited
-constexpr uint32_t trail = 0x00FFFF;        // yellow trail point
-constexpr uint32_t black = 0x000000;        // end-of-match texts
-} // namespace colour
 
 enum class Align : uint8_t { Left, Right, Center };
 
@@ -78,8 +69,6 @@ struct TextBox {
 enum class Focus : uint8_t { None, Selw, Selr, Sels, Againput };
 
 struct Screen {
-    static constexpr int kWidth = 792;  // client area of the main window, pixels
-    static constexpr int kHeight = 575;
     std::string title = "Kestrum";
     uint32_t backColor = 0xFFFF80; // design background; the load step makes it screen cyan
 
@@ -122,8 +111,5 @@ struct Screen {
 
 // The main window's controls as they are created: design captions, fonts and geometry, all hidden.
 Screen makeDesignScreen();
-
-// Design twips to pixels at the design display's 15 twips per pixel.
-constexpr int twips(int t) { return t / 15; }
 
 } // namespace kestrum

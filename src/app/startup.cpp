@@ -2,29 +2,29 @@
 #include <string>
 
 #include "app/game.h"
-#include "ui/number_text.h"
+#include "numbers/number_text.h"
 
 namespace kestrum {
 
 void Game::load() {
-    // 1. The layout draws from the generator every round.
+    // The layout draws from the generator every round.
     rng_.seed(platform_.clockSeed());
 
-    // 2-3. Measures of the drawing area and of the pictures.
+    // Measures of the drawing area and of the pictures.
     st_.scrw = float(Battlefield::kWidth);
     st_.groundy = int16_t(Battlefield::kHeight);
     st_.jimenw = int16_t(field_.jimen.width);
     st_.jimenh = int16_t(field_.jimen.height);
     for (int p = 0; p < 2; ++p) st_.groundh[p] = int16_t(field_.ground[p].height);
 
-    // 4. Top of the digit cursor per editable row.
+    // Top of the digit cursor per editable row.
     const int16_t shellRows[5] = {24, 48, 64, 0, 0};
     for (int r = 0; r < 5; ++r) {
         st_.rowtop[0][r] = shellRows[r];
         st_.rowtop[1][r] = int16_t(16 * r + 24);
     }
 
-    // 5-6. Largest values and the highest digit place per row.
+    // Largest values and the highest digit place per row.
     const float largest[2][5] = {{150, 1200, 90, 0, 0}, {350, 9999, 9999, 5100, 90}};
     for (int m = 0; m < 2; ++m) {
         st_.maxplace[m][0] = 0;
@@ -34,7 +34,7 @@ void Game::load() {
         }
     }
 
-    // 7. Slot labels of the ten projectiles.
+    // Slot labels of the ten projectiles.
     for (int m = 0; m < 2; ++m)
         for (int r = 0; r < 5; ++r) {
             Label& l = screen_.orbitnumber[5 * m + r];
@@ -43,12 +43,12 @@ void Game::load() {
             l.transparent = true;
         }
 
-    // 8. Label allowances for the display's resolution.
+    // How far a slot label stands off its projectile, for the display's resolution.
     st_.lblw = float(std::floor(160.0 / platform_.twipsPerPixelX()));
     st_.lblh = int16_t(std::floor(160.0 / platform_.twipsPerPixelY()));
     st_.lbld = int16_t(std::floor(std::sqrt(double(st_.lblh) * st_.lblh + double(st_.lblw) * st_.lblw) * 0.4));
 
-    // 9. Colours: everything the game writes counts as air.
+    // Colours: everything the game writes counts as air.
     screen_.backColor = colour::screenCyan;
     auto onCyan = [](Label& l) {
         l.foreColor = colour::text;
@@ -75,19 +75,19 @@ void Game::load() {
     for (Label& l : screen_.label3) onWhite(l);
     for (Label& l : screen_.orbitnumber) l.foreColor = colour::text;
 
-    // 10.
+    // Both players' refresh counters start together.
     st_.phase[0] = st_.phase[1] = 0;
 
-    // 11-12. Files beside the program.
+    // Files beside the program.
     const std::string folder = platform_.programFolder();
     st_.cfgpath = folder + "/config.txt";
     sounds_.setFile(SoundId::Ban, folder + "/BAN.WAV");
     sounds_.setFile(SoundId::BigBan, folder + "/BIGBAN.WAV");
 
-    // 13. No readable settings: the dialog, again and again, until a reading succeeds.
+    // No readable settings: the dialog, again and again, until a reading succeeds.
     while (!configp()) platform_.showSettingsDialog();
 
-    // 14. The start tick comes right after the window has been shown.
+    // The start tick comes right after the window has been shown.
     platform_.setStartInterval(1);
 }
 

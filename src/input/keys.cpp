@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "app/game.h"
-#include "ui/number_text.h"
+#include "numbers/int16.h"
 
 namespace kestrum {
 
@@ -16,8 +16,9 @@ int16_t amount(int16_t place) {
 } // namespace
 
 void Game::keyDown(int16_t keyCode, int16_t shift) {
-    // A prompt box with the focus takes every keystroke itself.
-    if (screen_.focus != Focus::None) return;
+    // A prompt box with the focus takes every keystroke itself. Code 0 is a key the window could not
+    // name: it must not match an unset entry of the second player's table.
+    if (screen_.focus != Focus::None || keyCode == 0) return;
 
     const int m = int(st_.mode);
     const auto& k2 = st_.keys2;
@@ -64,7 +65,7 @@ void Game::keyDown(int16_t keyCode, int16_t shift) {
 }
 
 void Game::keyUp(int16_t keyCode) {
-    if (screen_.focus != Focus::None) return;
+    if (screen_.focus != Focus::None || keyCode == 0) return;
     if (keyCode == vk::A || keyCode == vk::D) {
         st_.step[0] = 0;
     } else if (keyCode == st_.keys2[4] || keyCode == st_.keys2[5]) {
@@ -121,7 +122,7 @@ void Game::openSettings() {
         for (int i = 0; i < kKeys; ++i)
             st_.keys2[i] = keys2[i];
     }
-    platform_.setTickInterval(st_.opeval);
+    runTickTimer();
 }
 
 } // namespace kestrum

@@ -75,7 +75,7 @@ Place placeOf(const Screen& s, Container c, int index) {
     case Container::Again:
         return placeOfPanel(s, s.again);
     }
-    return {QPoint(0, 0), QRect(0, 0, Screen::kWidth, Screen::kHeight), true};
+    return {QPoint(0, 0), QRect(0, 0, kDesignWidth, kDesignHeight), true};
 }
 
 // Every label of the model, in drawing order within its container.
@@ -176,7 +176,7 @@ MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
     : QWidget(parent), game_(game), platform_(platform) {
     setWindowTitle(qs(game_.screen().title));
     if (QFile::exists(QStringLiteral(":/kestrum.png"))) setWindowIcon(QIcon(QStringLiteral(":/kestrum.png")));
-    setFixedSize(Screen::kWidth, Screen::kHeight);
+    setFixedSize(kDesignWidth, kDesignHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Keys reach the window whenever no box has the focus; a click on the window does not take it
     // from a box.
@@ -261,8 +261,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const int16_t vk = translateKey(event->nativeScanCode(), event->key(), event->modifiers());
-    // Auto-repeats are key-downs too; a key without a code is none of the game's.
-    if (vk != 0) handle([&] { game_.keyDown(vk, shiftMask(event->modifiers())); });
+    // Auto-repeats are key-downs too.
+    handle([&] { game_.keyDown(vk, shiftMask(event->modifiers())); });
     event->accept();
 }
 
@@ -274,7 +274,7 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
     // The window system's auto-repeat sends a release before each repeat: the key is still held.
     if (event->isAutoRepeat()) return;
     const int16_t vk = translateKey(event->nativeScanCode(), event->key(), event->modifiers());
-    if (vk != 0) handle([&] { game_.keyUp(vk); });
+    handle([&] { game_.keyUp(vk); });
     event->accept();
 }
 
@@ -325,10 +325,12 @@ const QImage& MainWindow::battlefieldImage(int factor) {
         const uint32_t* src = &composed_[size_t(y) * w];
         for (int x = 0; x < w; ++x) {
             const QRgb rgb = toQRgb(src[x]);
-            for (int k = 0; k < factor; ++k) line[x * factor + k] = rgb;
+            for (int k = 0; k < factor; ++k)
+                line[x * factor + k] = rgb;
         }
         for (int k = 1; k < factor; ++k)
-            std::copy_n(line, size_t(w) * size_t(factor), reinterpret_cast<QRgb*>(image_.scanLine(y * factor + k)));
+            std::copy_n(line, size_t(w) * size_t(factor),
+                        reinterpret_cast<QRgb*>(image_.scanLine(y * factor + k)));
     }
     imageSource_ = std::move(source);
     return image_;
@@ -342,7 +344,7 @@ void MainWindow::paintEvent(QPaintEvent*) {
     // pixel at the device's integer scale; a fractional remainder is left to nearest-neighbour scaling.
     const QRect field(0, 0, Battlefield::kWidth, Battlefield::kHeight);
     if (game_.field().blank()) {
-        p.fillRect(field, qcolor(Battlefield::kSeeThrough)); // before the first match: sky only
+        p.fillRect(field, qcolor(colour::screenCyan)); // before the first match: sky only
     } else {
         const int factor = std::clamp(int(p.deviceTransform().m11() + 0.01), 1, 8);
         p.drawImage(field, battlefieldImage(factor));

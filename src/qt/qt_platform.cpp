@@ -23,13 +23,12 @@ QtPlatform::~QtPlatform() = default;
 
 namespace {
 
-// Period 0 stops a timer. Only a hand-edited config.txt can hold a period below 1 ms: run as fast as
-// a timer can.
+// Period 0 stops a timer.
 template <typename Timer> void setInterval(Timer& timer, int milliseconds) {
-    if (milliseconds == 0)
+    if (milliseconds <= 0)
         timer.stop();
     else
-        timer.start(milliseconds < 1 ? 1 : milliseconds);
+        timer.start(milliseconds);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "qt/settings_dialog.h"
 
-#include <cmath>
-
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
@@ -11,18 +9,16 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "field/design_display.h"
 #include "qt/fonts.h"
 
 namespace kestrum::qt {
 
 namespace {
 
-// The form was laid out in twips at 15 per pixel.
-int px(int twips) {
-    return int(std::lround(twips / 15.0));
-}
+// The form was laid out in twips, converted the way the main window converts them.
 QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
+    return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
 QString qs(const std::string& s) {
@@ -47,7 +43,7 @@ SettingsDialog::SettingsDialog(std::string cfgpath, QWidget* parent)
     setWindowTitle(qs(SettingsForm::kTitle));
     if (QFile::exists(QStringLiteral(":/kestrum.png"))) setWindowIcon(QIcon(QStringLiteral(":/kestrum.png")));
     setFont(gothicFont(9));
-    setFixedSize(px(4005), px(1500));
+    setFixedSize(twips(4005), twips(1500));
 
     auto* frame1 = new QGroupBox(QStringLiteral("キーボード種別"), this);
     frameStyle(frame1);
@@ -59,7 +55,7 @@ SettingsDialog::SettingsDialog(std::string cfgpath, QWidget* parent)
     frameStyle(frame2);
     frame2->setGeometry(twipsRect(1920, 120, 1935, 615));
     auto* label1 = new QLabel(QStringLiteral("値範囲：10以上"), frame2);
-    label1->move(px(120), px(285));
+    label1->move(twips(120), twips(285));
     opeval_ = new QLineEdit(frame2);
     opeval_->setGeometry(twipsRect(1440, 240, 375, 270));
 

@@ -36,11 +36,11 @@ void TickTimer::start(int milliseconds) {
     active_ = true;
 #ifdef __linux__
     if (fd_ >= 0) {
-        itimerspec spec{};
-        spec.it_interval.tv_sec = milliseconds / 1000;
-        spec.it_interval.tv_nsec = long(milliseconds % 1000) * 1000000L;
-        spec.it_value = spec.it_interval;
-        if (::timerfd_settime(fd_, 0, &spec, nullptr) == 0) {
+        itimerspec period{};
+        period.it_interval.tv_sec = milliseconds / 1000;
+        period.it_interval.tv_nsec = long(milliseconds % 1000) * 1000000L;
+        period.it_value = period.it_interval;
+        if (::timerfd_settime(fd_, 0, &period, nullptr) == 0) {
             notifier_->setEnabled(true);
             return;
         }

@@ -12,7 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ui/number_text.h"
+#include "input/virtual_keys.h"
+#include "numbers/int16.h"
 
 namespace kestrum {
 
@@ -220,9 +221,11 @@ std::optional<std::array<int16_t, 9>> keyTableFor(int16_t kbtype) {
     // In the order of the first player's keys W, S, Q, E, A, D, X, Z, C.
     switch (kbtype) {
     case 0:
-        return std::array<int16_t, 9>{80, 187, 79, 192, 76, 186, 191, 190, 226}; // letter block
+        return std::array<int16_t, 9>{vk::P,    vk::OemPlus, vk::O,         vk::Oem3,  vk::L,
+                                      vk::Oem1, vk::Oem2,    vk::OemPeriod, vk::Oem102}; // letter block
     case 1:
-        return std::array<int16_t, 9>{104, 101, 103, 105, 100, 102, 98, 97, 99}; // keypad
+        return std::array<int16_t, 9>{vk::Numpad8, vk::Numpad5, vk::Numpad7, vk::Numpad9, vk::Numpad4,
+                                      vk::Numpad6, vk::Numpad2, vk::Numpad1, vk::Numpad3}; // keypad
     default:
         return std::nullopt;
     }

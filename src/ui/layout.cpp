@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "app/game.h"
-#include "ui/number_text.h"
+#include "numbers/number_text.h"
 
 namespace kestrum {
 

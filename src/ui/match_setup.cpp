@@ -36,7 +36,7 @@ void Game::syokika2() {
             screen_.changetitle[p + 4].caption = "(Kg)";
         }
     }
-    platform_.setTickInterval(st_.opeval);
+    runTickTimer();
 }
 
 } // namespace kestrum

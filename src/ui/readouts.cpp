@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/game.h"
-#include "ui/number_text.h"
+#include "numbers/number_text.h"
 
 namespace kestrum {
 

@@ -26,7 +26,7 @@ struct Shell {
     }
     QImage atRatio(qreal ratio) {
         window.syncFromModel();
-        QImage image(QSize(Screen::kWidth, Screen::kHeight) * ratio, QImage::Format_RGB32);
+        QImage image(QSize(kDesignWidth, kDesignHeight) * ratio, QImage::Format_RGB32);
         image.setDevicePixelRatio(ratio);
         window.render(&image);
         return image;

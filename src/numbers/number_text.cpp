@@ -1,8 +1,7 @@
-#include "ui/number_text.h"
+#include "numbers/number_text.h"
 
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 namespace kestrum {
 
@@ -18,7 +17,8 @@ std::string shortest(double value, int digits) {
     std::string mantissa = e == std::string::npos ? s : s.substr(0, e);
     std::string exponent = e == std::string::npos ? "" : s.substr(e);
     if (mantissa.find('.') != std::string::npos) {
-        while (!mantissa.empty() && mantissa.back() == '0') mantissa.pop_back();
+        while (!mantissa.empty() && mantissa.back() == '0')
+            mantissa.pop_back();
         if (!mantissa.empty() && mantissa.back() == '.') mantissa.pop_back();
     }
     if (!exponent.empty()) {
@@ -31,21 +31,17 @@ std::string shortest(double value, int digits) {
 
 } // namespace
 
-std::string singleText(float value) { return shortest(double(value), 7); }
+std::string singleText(float value) {
+    return shortest(double(value), 7);
+}
 
-std::string doubleText(double value) { return shortest(value, 15); }
+std::string doubleText(double value) {
+    return shortest(value, 15);
+}
 
 double shisya(float atai, int16_t keta) {
     const double scale = std::pow(10.0, double(keta) - 1.0);
     return std::floor(double(atai) * scale + 0.5) / scale;
-}
-
-int16_t toInt16(double value) {
-    if (std::isnan(value)) return 0;
-    const double r = std::nearbyint(value); // round-half-even in the default rounding mode
-    if (r > std::numeric_limits<int16_t>::max()) return std::numeric_limits<int16_t>::max();
-    if (r < std::numeric_limits<int16_t>::min()) return std::numeric_limits<int16_t>::min();
-    return int16_t(r);
 }
 
 } // namespace kestrum

@@ -1,9 +1,9 @@
-#include "ui/battlefield.h"
+#include "field/battlefield.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "ui/bitmaps.h"
+#include "field/bitmaps.h"
 
 namespace kestrum {
 
@@ -52,18 +52,20 @@ static bool toPixel(double x, double y, int& ix, int& iy) {
     return true;
 }
 
-void Battlefield::setPoint(double x, double y, uint32_t colour) {
+void Battlefield::setPoint(double x, double y, uint32_t rgb) {
     int ix, iy;
     if (!toPixel(x, y, ix, iy)) return;
     if (surfaceBlank_) {
-        if (colour == kSeeThrough) return;
+        if (rgb == colour::screenCyan) return;
         // First drawing since the field was cleared: only now is the surface worth its memory.
-        if (surface_.pixels.empty()) surface_ = Bitmap(kWidth, kHeight, kSeeThrough);
-        else std::fill(surface_.pixels.begin(), surface_.pixels.end(), kSeeThrough);
+        if (surface_.pixels.empty())
+            surface_ = Bitmap(kWidth, kHeight, colour::screenCyan);
+        else
+            std::fill(surface_.pixels.begin(), surface_.pixels.end(), colour::screenCyan);
         surfaceBlank_ = false;
     }
-    if (surface_.at(ix, iy) == colour) return;
-    surface_.set(ix, iy, colour);
+    if (surface_.at(ix, iy) == rgb) return;
+    surface_.set(ix, iy, rgb);
     ++revision_;
     // A tick moves a handful of points; past that a fresh composition is cheaper than the list.
     if (!changedAll_) {
@@ -87,7 +89,7 @@ bool spriteAt(const Sprite& s, int x, int y, uint32_t& colour) {
     if (x < s.left || y < s.top || x >= s.left + s.width || y >= s.top + s.height) return false;
     const uint32_t c = s.bitmap->at(stretchSource(x - s.left, s.bitmap->width, s.width),
                                     stretchSource(y - s.top, s.bitmap->height, s.height));
-    if (c == Battlefield::kSeeThrough && !s.opaque) return false;
+    if (c == colour::screenCyan && !s.opaque) return false;
     colour = c;
     return true;
 }
@@ -101,14 +103,15 @@ void blit(const Sprite& s, std::vector<uint32_t>& out) {
     const int y0 = std::max(0, s.top), y1 = std::min(Battlefield::kHeight, s.top + s.height);
     if (x0 >= x1 || y0 >= y1) return;
     std::vector<int> column(size_t(x1 - x0));
-    for (int x = x0; x < x1; ++x) column[size_t(x - x0)] = stretchSource(x - s.left, s.bitmap->width, s.width);
+    for (int x = x0; x < x1; ++x)
+        column[size_t(x - x0)] = stretchSource(x - s.left, s.bitmap->width, s.width);
     for (int y = y0; y < y1; ++y) {
         const uint32_t* src = &s.bitmap->pixels[size_t(stretchSource(y - s.top, s.bitmap->height, s.height)) *
                                                 size_t(s.bitmap->width)];
         uint32_t* dst = &out[size_t(y) * Battlefield::kWidth];
         for (int x = x0; x < x1; ++x) {
             const uint32_t c = src[column[size_t(x - x0)]];
-            if (c != Battlefield::kSeeThrough || s.opaque) dst[x] = c;
+            if (c != colour::screenCyan || s.opaque) dst[x] = c;
         }
     }
 }
@@ -126,24 +129,27 @@ int64_t Battlefield::point(double x, double y) const {
     for (int p = 1; p >= 0; --p)
         if (spriteAt(ground[p], ix, iy, c)) return c;
     if (spriteAt(jimen, ix, iy, c)) return c;
-    return surfaceBlank_ ? kSeeThrough : surface_.at(ix, iy);
+    return surfaceBlank_ ? colour::screenCyan : surface_.at(ix, iy);
 }
 
 void Battlefield::compose(std::vector<uint32_t>& out) const {
     if (surfaceBlank_)
-        out.assign(size_t(kWidth) * kHeight, kSeeThrough);
+        out.assign(size_t(kWidth) * kHeight, colour::screenCyan);
     else
         out.assign(surface_.pixels.begin(), surface_.pixels.end());
     blit(jimen, out);
-    for (const Sprite& s : ground) blit(s, out);
-    for (const Sprite& s : base) blit(s, out);
-    for (const Sprite& s : explosion) blit(s, out);
+    for (const Sprite& s : ground)
+        blit(s, out);
+    for (const Sprite& s : base)
+        blit(s, out);
+    for (const Sprite& s : explosion)
+        blit(s, out);
 }
 
 void Battlefield::drawBaseBuffer(int player, int w, int h) {
     const Bitmap& src = baseorigin[player];
     Bitmap& dst = baseprocess[player];
-    dst = Bitmap(std::max(w, 0), std::max(h, 0), kSeeThrough);
+    dst = Bitmap(std::max(w, 0), std::max(h, 0), colour::screenCyan);
     for (int y = 0; y < dst.height; ++y)
         for (int x = 0; x < dst.width; ++x)
             dst.set(x, y, src.at(stretchSource(x, src.width, w), stretchSource(y, src.height, h)));
@@ -156,11 +162,13 @@ void Battlefield::punchCrater(int player, double cx, double cy, int radius) {
     // Far outside the buffer (a blast centre can lie anywhere): nothing to punch.
     if (!(cx + radius >= 0 && cx - radius < b.width && cy + radius >= 0 && cy - radius < b.height)) return;
     const double r2 = double(radius) * radius;
-    const int y0 = std::max(0, int(std::floor(cy - radius))), y1 = std::min(b.height - 1, int(std::ceil(cy + radius)));
-    const int x0 = std::max(0, int(std::floor(cx - radius))), x1 = std::min(b.width - 1, int(std::ceil(cx + radius)));
+    const int y0 = std::max(0, int(std::floor(cy - radius))),
+              y1 = std::min(b.height - 1, int(std::ceil(cy + radius)));
+    const int x0 = std::max(0, int(std::floor(cx - radius))),
+              x1 = std::min(b.width - 1, int(std::ceil(cx + radius)));
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x)
-            if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r2) b.set(x, y, kSeeThrough);
+            if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r2) b.set(x, y, colour::screenCyan);
     changedAll();
 }
 

@@ -2,7 +2,7 @@
 // The authored battlefield pictures. Background pixels are exactly screen cyan; every other pixel's
 // red component ends in the kind code of its picture (0 left base, 1 right base, 2 ground).
 
-#include "ui/bitmap.h"
+#include "field/bitmap.h"
 
 namespace kestrum {
 

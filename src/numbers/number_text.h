@@ -12,7 +12,5 @@ std::string singleText(float value);
 std::string doubleText(double value);
 // Round half up to keta - 1 decimals: Int(atai * 10^(keta-1) + 0.5) / 10^(keta-1).
 double shisya(float atai, int16_t keta);
-// Round to a 16-bit integer, halves to the even neighbour (values outside the range saturate).
-int16_t toInt16(double value);
 
 } // namespace kestrum

@@ -1,4 +1,6 @@
-#include "ui/bitmaps.h"
+#include "field/bitmaps.h"
+
+#include "field/colours.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,8 +10,6 @@
 namespace kestrum {
 
 namespace {
-
-constexpr uint32_t kSky = 0xFFFF83; // screen cyan: see-through on the battlefield
 
 struct Rgb {
     int r, g, b;
@@ -58,17 +58,17 @@ double unit(int x, int y, uint32_t seed) {
 constexpr int kBaseW = 100;
 constexpr int kBaseH = 32;
 
-enum class Part { Sky, Wall, Plinth, Roof, Opening, Iron, Flag };
+enum class Material { Sky, Wall, Plinth, Roof, Opening, Iron, Flag };
 
 struct Plan {
-    Part cell[kBaseH][kBaseW] = {};
-    void fill(int x0, int y0, int x1, int y1, Part p) {
+    Material cell[kBaseH][kBaseW] = {};
+    void fill(int x0, int y0, int x1, int y1, Material p) {
         for (int y = std::max(y0, 0); y <= std::min(y1, kBaseH - 1); ++y)
             for (int x = std::max(x0, 0); x <= std::min(x1, kBaseW - 1); ++x)
                 cell[y][x] = p;
     }
-    Part at(int x, int y) const {
-        if (x < 0 || y < 0 || x >= kBaseW || y >= kBaseH) return Part::Sky;
+    Material at(int x, int y) const {
+        if (x < 0 || y < 0 || x >= kBaseW || y >= kBaseH) return Material::Sky;
         return cell[y][x];
     }
 };
@@ -81,44 +81,44 @@ struct Plan {
 Plan fortressPlan() {
     Plan p;
     // Foundation: the base stands on solid rows along its whole width.
-    p.fill(0, 27, 99, 31, Part::Plinth);
+    p.fill(0, 27, 99, 31, Material::Plinth);
 
     // Keep on the outer side, with a corbelled parapet and four merlons.
-    p.fill(3, 4, 25, 26, Part::Wall);
-    p.fill(2, 4, 26, 5, Part::Wall);
+    p.fill(3, 4, 25, 26, Material::Wall);
+    p.fill(2, 4, 26, 5, Material::Wall);
     for (int x : {2, 9, 16, 23})
-        p.fill(x, 1, x + 3, 3, Part::Wall);
-    p.fill(8, 8, 9, 12, Part::Opening); // arrow slits
-    p.fill(19, 8, 20, 12, Part::Opening);
-    p.fill(13, 13, 15, 16, Part::Opening); // window
-    p.fill(14, 12, 14, 12, Part::Opening);
-    p.fill(11, 21, 17, 26, Part::Opening); // arched door
-    p.fill(12, 20, 16, 20, Part::Opening);
-    p.fill(13, 19, 15, 19, Part::Opening);
+        p.fill(x, 1, x + 3, 3, Material::Wall);
+    p.fill(8, 8, 9, 12, Material::Opening); // arrow slits
+    p.fill(19, 8, 20, 12, Material::Opening);
+    p.fill(13, 13, 15, 16, Material::Opening); // window
+    p.fill(14, 12, 14, 12, Material::Opening);
+    p.fill(11, 21, 17, 26, Material::Opening); // arched door
+    p.fill(12, 20, 16, 20, Material::Opening);
+    p.fill(13, 19, 15, 19, Material::Opening);
 
     // Turret with a pointed roof and a pennant on a pole.
-    p.fill(30, 9, 40, 26, Part::Wall);
+    p.fill(30, 9, 40, 26, Material::Wall);
     for (int y = 3; y <= 8; ++y) {
         const int half = (y - 3) + 1;
-        p.fill(35 - half, y, 35 + half, y, Part::Roof);
+        p.fill(35 - half, y, 35 + half, y, Material::Roof);
     }
-    p.fill(35, 0, 35, 2, Part::Roof);
-    p.fill(36, 0, 39, 1, Part::Flag);
-    p.fill(34, 12, 36, 15, Part::Opening);
-    p.fill(35, 11, 35, 11, Part::Opening);
+    p.fill(35, 0, 35, 2, Material::Roof);
+    p.fill(36, 0, 39, 1, Material::Flag);
+    p.fill(34, 12, 36, 15, Material::Opening);
+    p.fill(35, 11, 35, 11, Material::Opening);
 
     // Low curtain wall on the enemy side, walkway at row 19, battlements below the launch height.
-    p.fill(26, 19, 99, 26, Part::Wall);
+    p.fill(26, 19, 99, 26, Material::Wall);
     for (int x = 62; x <= 96; x += 7)
-        p.fill(x, 16, x + 3, 18, Part::Wall);
+        p.fill(x, 16, x + 3, 18, Material::Wall);
     for (int x = 66; x <= 94; x += 14)
-        p.fill(x, 21, x + 1, 24, Part::Opening);
+        p.fill(x, 21, x + 1, 24, Material::Opening);
 
     // The launcher: a squat mortar on the walkway, its muzzle pointing at the enemy.
-    p.fill(46, 18, 55, 18, Part::Iron);
-    p.fill(47, 17, 53, 17, Part::Iron);
-    p.fill(50, 16, 57, 16, Part::Iron);
-    p.fill(54, 15, 59, 15, Part::Iron);
+    p.fill(46, 18, 55, 18, Material::Iron);
+    p.fill(47, 17, 53, 17, Material::Iron);
+    p.fill(50, 16, 57, 16, Material::Iron);
+    p.fill(54, 15, 59, 15, Material::Iron);
     return p;
 }
 
@@ -195,7 +195,7 @@ const Earth kPieceEarth[2] = {
 Bitmap makeGroundStrip() {
     constexpr int w = 633, h = 15;
     const Earth& e = kStripEarth;
-    Bitmap bmp(w, h, kSky);
+    Bitmap bmp(w, h, colour::screenCyan);
     for (int x = 0; x < w; ++x) {
         // Tufts stick up into the sky here and there; the grass band is two or three pixels deep.
         const int top = unit(x, 1, e.seed + 9) < 0.5 ? 0 : 1;
@@ -211,7 +211,7 @@ Bitmap makeGroundStrip() {
 Bitmap makeGroundPiece(int player) {
     constexpr int w = 100, h = 30;
     const Earth& e = kPieceEarth[player];
-    Bitmap bmp(w, h, kSky);
+    Bitmap bmp(w, h, colour::screenCyan);
     for (int x = 0; x < w; ++x) {
         // A clod of earth under the base whose rocky underside narrows towards a ragged bottom.
         const double edge = std::min(x, w - 1 - x) + 0.5;
@@ -231,46 +231,46 @@ Bitmap makeBase(int player) {
     // The right base faces left: mirror the plan so its yard and rampart face the enemy too.
     const auto part = [&](int x, int y) { return shape.at(player == 0 ? x : kBaseW - 1 - x, y); };
 
-    Bitmap bmp(kBaseW, kBaseH, kSky);
+    Bitmap bmp(kBaseW, kBaseH, colour::screenCyan);
     for (int y = 0; y < kBaseH; ++y) {
         for (int x = 0; x < kBaseW; ++x) {
-            const Part pt = part(x, y);
-            if (pt == Part::Sky) continue;
+            const Material pt = part(x, y);
+            if (pt == Material::Sky) continue;
             Rgb c{};
             switch (pt) {
-            case Part::Wall:
-            case Part::Plinth: {
+            case Material::Wall:
+            case Material::Plinth: {
                 const int course = y / pal.courseH;
                 const int shifted = x + (course % 2) * (pal.blockW / 2);
                 const bool joint =
                     y % pal.courseH == pal.courseH - 1 || shifted % pal.blockW == pal.blockW - 1;
-                const Rgb stone = pt == Part::Wall ? pal.wall : pal.plinth;
+                const Rgb stone = pt == Material::Wall ? pal.wall : pal.plinth;
                 c = joint ? pal.joint : lighter(stone, jitter(course, shifted / pal.blockW, pal.seed, 12));
                 c = lighter(c, jitter(x, y, pal.seed + 1, 4));
-                if (pt == Part::Plinth && y == 27) c = lighter(c, 22); // ledge catching the light
+                if (pt == Material::Plinth && y == 27) c = lighter(c, 22); // ledge catching the light
                 break;
             }
-            case Part::Roof:
+            case Material::Roof:
                 c = lighter(pal.roof, (y % 2) * 14 + jitter(x, y, pal.seed + 2, 5));
                 break;
-            case Part::Opening:
+            case Material::Opening:
                 c = pal.opening;
                 break;
-            case Part::Iron:
+            case Material::Iron:
                 c = lighter(pal.iron, y == 15 || y == 17 ? 36 : 0);
                 break;
-            case Part::Flag:
+            case Material::Flag:
                 c = pal.flag;
                 break;
-            case Part::Sky:
+            case Material::Sky:
                 break;
             }
             // Light from the upper left: edges facing it are brighter, edges facing away darker,
             // which keeps the silhouette readable when the picture is shrunk.
-            if (pt == Part::Wall || pt == Part::Roof) {
-                if (part(x - 1, y) == Part::Sky || part(x, y - 1) == Part::Sky)
+            if (pt == Material::Wall || pt == Material::Roof) {
+                if (part(x - 1, y) == Material::Sky || part(x, y - 1) == Material::Sky)
                     c = lighter(c, 30);
-                else if (part(x + 1, y) == Part::Sky)
+                else if (part(x + 1, y) == Material::Sky)
                     c = lighter(c, -30);
             }
             bmp.set(x, y, coded(c, player));
@@ -282,7 +282,7 @@ Bitmap makeBase(int player) {
 Bitmap makeExplosion() {
     constexpr int size = 31;
     constexpr double centre = 15.0;
-    Bitmap bmp(size, size, kSky);
+    Bitmap bmp(size, size, colour::screenCyan);
     const Rgb core{255, 252, 214}, yellow{255, 218, 58}, orange{248, 132, 28}, red{200, 40, 18};
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {

@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/bitmap.h"
+#include "field/bitmap.h"
+#include "field/colours.h"
+#include "field/design_display.h"
 
 namespace kestrum {
 
@@ -43,9 +45,8 @@ struct PrintedText {
 
 class Battlefield {
   public:
-    static constexpr int kWidth = 792;
-    static constexpr int kHeight = 575;
-    static constexpr uint32_t kSeeThrough = 0xFFFF83; // screen cyan
+    static constexpr int kWidth = kDesignWidth;
+    static constexpr int kHeight = kDesignHeight;
 
     Battlefield();
 
@@ -97,7 +98,7 @@ class Battlefield {
         changed_.clear();
     }
 
-    Bitmap surface_;          // allocated on the first point drawn in another colour than sky
+    Bitmap surface_;           // allocated on the first point drawn in another colour than sky
     bool surfaceBlank_ = true; // all sky, whatever surface_ holds
     std::vector<PrintedText> texts_;
     uint64_t revision_ = 0;
@@ -106,6 +107,8 @@ class Battlefield {
 };
 
 // Nearest-neighbour source coordinate of destination pixel d when stretching src pixels over dst.
-inline int stretchSource(int d, int src, int dst) { return int((int64_t(d) * src) / dst); }
+inline int stretchSource(int d, int src, int dst) {
+    return int((int64_t(d) * src) / dst);
+}
 
 } // namespace kestrum
