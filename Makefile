@@ -28,4 +28,4 @@ asan: deps
 	@ctest --preset asan -j$$(nproc)
 
 clean:
-	rm -rf build build-asan build-release
+	rm -rf build build-ci build-asan build-release
