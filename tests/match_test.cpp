@@ -75,3 +75,19 @@ TEST(Match, TwoGunnersPlayToFiveRoundsThenAgainAndThenQuit) {
     h.game->setBoxText(Box::Againput, "n");
     EXPECT_EQ(h.platform.quitCalls * 10 + h.platform.quitStatus, 10);
 }
+
+TEST(Match, TickPeriodBelowOneRunsAtOneAndAnUnnamedKeyIsNobodys) {
+    // A period of 0 would stop the timer for good; below 1 the match runs as fast as a timer can.
+    SimMatch h;
+    h.st().opeval = 0;
+    h.answer("1", "n", "n");
+    EXPECT_EQ(h.platform.tickInterval, 1);
+
+    // Before the settings name the second player's keys their table is all zeros: a key the window
+    // could not name (code 0) must not launch for that player.
+    SimMatch loose("1");
+    std::fill(std::begin(loose.st().keys2), std::end(loose.st().keys2), int16_t(0));
+    loose.st().param[1][0][0] = 10, loose.st().param[1][0][1] = 100, loose.st().param[1][0][2] = 45;
+    loose.game->keyDown(0, 0);
+    EXPECT_EQ(loose.st().state[1][0], 0);
+}
