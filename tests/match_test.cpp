@@ -84,10 +84,10 @@ TEST(Match, TickPeriodBelowOneRunsAtOneAndAnUnnamedKeyIsNobodys) {
     EXPECT_EQ(h.platform.tickInterval, 1);
 
     // Before the settings name the second player's keys their table is all zeros: a key the window
-    // could not name (code 0) must not launch for that player.
+    // could not name (code 0) must not act as any of that player's keys.
     SimMatch loose("1");
     std::fill(std::begin(loose.st().keys2), std::end(loose.st().keys2), int16_t(0));
-    loose.st().param[1][0][0] = 10, loose.st().param[1][0][1] = 100, loose.st().param[1][0][2] = 45;
+    loose.st().cursor[1] = 2;
     loose.game->keyDown(0, 0);
-    EXPECT_EQ(loose.st().state[1][0], 0);
+    EXPECT_EQ(loose.st().cursor[1], 2) << "code 0 moved the cursor up";
 }
