@@ -31,6 +31,9 @@ class FakePlatform : public Platform {
     }
     void quit(int status) override { quitStatus = status, quitCalls++; }
     std::string programFolder() override { return folder; }
+    std::string dataFolder() override { return data; }
+    std::string userConfigFolder() override { return userFolder; }
+    bool folderWritable(const std::string& f) override { return f != folder || programFolderWritable; }
     uint32_t clockSeed() override { return seed; }
     double twipsPerPixelX() override { return tppX; }
     double twipsPerPixelY() override { return tppY; }
@@ -39,6 +42,8 @@ class FakePlatform : public Platform {
     int dialogsShown = 0, quitStatus = -1, quitCalls = 0;
     std::function<void()> onDialog;
     std::string folder = ".";
+    std::string data, userFolder;
+    bool programFolderWritable = true; // tests run as root, who can write anywhere: say it instead
     uint32_t seed = 12345;
     double tppX = 15, tppY = 15;
 };

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the window icon, assets/kestrum.png: a cannon on a hill lobbing a shell into a burst.
+"""Writes the icon: a cannon on a hill lobbing a shell into a burst.
 
-64 x 64 RGBA, drawn from shapes with 4 x 4 supersampling; standard library only (zlib for PNG).
+The window icon assets/kestrum.png (64 x 64) and the desktop icons
+assets/icons/hicolor/NxN/apps/kestrum.png at the sizes menus and docks ask for. RGBA, drawn from
+shapes on a 64-unit canvas with 4 x 4 supersampling; standard library only (zlib for PNG).
 Run from anywhere:  python3 assets/tools/make_icon.py
 """
 
@@ -12,7 +14,9 @@ from pathlib import Path
 
 SIZE = 64
 SUB = 4  # samples per pixel along each axis
-OUT = Path(__file__).resolve().parent.parent / "kestrum.png"
+ASSETS = Path(__file__).resolve().parent.parent
+OUT = ASSETS / "kestrum.png"
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
 
 MUZZLE = (28.0, 31.0)
 BURST = (48.0, 17.0)
@@ -93,15 +97,16 @@ def sample(x, y):
     return colour, 1.0
 
 
-def render():
+def render(size=SIZE):
+    unit = SIZE / size  # canvas units per output pixel
     rows = []
-    for py in range(SIZE):
+    for py in range(size):
         row = bytearray([0])  # filter type: none
-        for px in range(SIZE):
+        for px in range(size):
             r = g = b = a = 0.0
             for sy in range(SUB):
                 for sx in range(SUB):
-                    (cr, cg, cb), cover = sample(px + (sx + 0.5) / SUB, py + (sy + 0.5) / SUB)
+                    (cr, cg, cb), cover = sample((px + (sx + 0.5) / SUB) * unit, (py + (sy + 0.5) / SUB) * unit)
                     r, g, b, a = r + cr * cover, g + cg * cover, b + cb * cover, a + cover
             n = SUB * SUB
             if a > 0:
@@ -117,11 +122,15 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
 
-def write_png(path, pixels):
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)  # 8-bit RGBA
+def write_png(path, pixels, size=SIZE):
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
     png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(pixels, 9))
     path.write_bytes(png + chunk(b"IEND", b""))
 
 
 if __name__ == "__main__":
     write_png(OUT, render())
+    for n in ICON_SIZES:
+        path = ASSETS / "icons" / "hicolor" / f"{n}x{n}" / "apps" / "kestrum.png"
+        path.parent.mkdir(parents=True, exist_ok=True)
+        write_png(path, render(n), n)

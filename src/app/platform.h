@@ -29,6 +29,12 @@ class Platform {
     virtual void quit(int status) = 0;
     // The folder holding the binary, config.txt and the sounds (no trailing separator).
     virtual std::string programFolder() = 0;
+    // Where an installed game keeps its sounds; empty when there is no such folder.
+    virtual std::string dataFolder() { return {}; }
+    // This user's folder for the game's settings ($XDG_CONFIG_HOME/kestrum); empty when unknown.
+    virtual std::string userConfigFolder() { return {}; }
+    // Whether the program may create files in this folder.
+    virtual bool folderWritable(const std::string& /*folder*/) { return true; }
     // Seed for the random generator, taken from the clock.
     virtual uint32_t clockSeed() = 0;
     // Display resolution, for the slot label allowances.

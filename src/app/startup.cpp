@@ -1,6 +1,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/file_places.h"
 #include "app/game.h"
 #include "numbers/number_text.h"
 
@@ -78,11 +79,10 @@ void Game::load() {
     // Both players' refresh counters start together.
     st_.phase[0] = st_.phase[1] = 0;
 
-    // Files beside the program.
-    const std::string folder = platform_.programFolder();
-    st_.cfgpath = folder + "/config.txt";
-    sounds_.setFile(SoundId::Ban, folder + "/BAN.WAV");
-    sounds_.setFile(SoundId::BigBan, folder + "/BIGBAN.WAV");
+    // Files beside the program, or where an installed game keeps them.
+    st_.cfgpath = settingsFile(platform_);
+    sounds_.setFile(SoundId::Ban, soundFile(platform_, "BAN.WAV"));
+    sounds_.setFile(SoundId::BigBan, soundFile(platform_, "BIGBAN.WAV"));
 
     // No readable settings: the dialog, again and again, until a reading succeeds.
     while (!configp()) platform_.showSettingsDialog();

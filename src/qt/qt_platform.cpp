@@ -10,6 +10,9 @@
 #include <QThread>
 #include <QUrl>
 
+#include <unistd.h>
+
+#include "app/file_places.h"
 #include "qt/settings_dialog.h"
 
 namespace kestrum::qt {
@@ -70,6 +73,25 @@ std::string QtPlatform::programFolder() {
 uint32_t QtPlatform::clockSeed() {
     const auto ticks = std::chrono::system_clock::now().time_since_epoch().count();
     return uint32_t(uint64_t(ticks) ^ (uint64_t(ticks) >> 32));
+}
+
+// Facts for choosing where the files are (the rules are the game's own).
+
+std::string QtPlatform::dataFolder() {
+    // Relative to the binary, as installed: the same for /usr, /usr/local and a staging folder.
+    return programFolder() + "/" KESTRUM_DATA_FROM_BINARY;
+}
+
+std::string QtPlatform::userConfigFolder() {
+    auto variable = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    return userConfigFolderFrom(variable("XDG_CONFIG_HOME"), variable("HOME"));
+}
+
+bool QtPlatform::folderWritable(const std::string& folder) {
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 void QtPlatform::setFile(SoundId id, const std::string& path) {

@@ -33,6 +33,9 @@ class QtPlatform : public Platform, public SoundService {
     void quit(int status) override;
     std::string programFolder() override;
     uint32_t clockSeed() override;
+    std::string dataFolder() override;
+    std::string userConfigFolder() override;
+    bool folderWritable(const std::string& folder) override;
 
     // SoundService
     void setFile(SoundId id, const std::string& path) override;

@@ -256,6 +256,15 @@ bool writeConfig(const std::string& path, const std::string& contents, std::stri
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     static std::atomic<unsigned> counter{0};
 
+    // The user's configuration folder may not exist before the first save: make it, private as
+    // configuration folders are.
+    std::error_code exists;
+    if (!fs::exists(folder, exists) && !exists) {
+        std::error_code made;
+        fs::create_directories(folder, made);
+        if (!made) fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, made);
+    }
+
     int fdNumber = -1;
     std::string tempPath;
     for (int attempt = 0; attempt < 100 && fdNumber < 0; ++attempt) {

@@ -40,7 +40,7 @@ TEST(SettingsDialog, DefaultsRefusalOfNineSaveAndAFailedSave) {
     std::ifstream saved(folder.file("config.txt"), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), " 1 \r\n10\r\n");
 
-    const std::string missing = folder.file("no-such-folder") + "/config.txt";
+    const std::string missing = folder.file("config.txt") + "/config.txt"; // a file is no folder
     kestrum::qt::SettingsDialog failing(missing);
     failing.show();
     EXPECT_TRUE(save(failing).contains(QString::fromStdString(missing)));

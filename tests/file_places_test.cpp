@@ -1,0 +1,96 @@
+// Where config.txt and the sounds are found: beside the program, or where an installed game keeps them.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/file_places.h"
+#include "game_harness.h"
+#include "settings/settings_form.h"
+
+namespace kestrum {
+namespace {
+
+using namespace testing;
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(FilePlaces, SettingsStayBesideTheProgramWhenItHoldsThemOrCanTakeThem) {
+    // writable folder, config.txt beside it, user folder known -> where the settings are
+    const std::tuple<bool, bool, bool, std::string> cases[] = {{true, false, true, "program"},
+                                                               {true, true, true, "program"},
+                                                               {false, true, true, "program"},
+                                                               {false, false, true, "user"},
+                                                               {false, false, false, "program"}};
+    for (const auto& [writable, present, known, where] : cases) {
+        GameHarness h(present ? " 1 \r\n10\r\n" : "");
+        TempFolder user;
+        h.platform.programFolderWritable = writable;
+        h.platform.userFolder = known ? user.file("kestrum") : "";
+        const std::string expected =
+            where == "program" ? h.folder.file("config.txt") : user.file("kestrum/config.txt");
+        EXPECT_EQ(settingsFile(h.platform), expected) << writable << present << known;
+    }
+}
+
+TEST(FilePlaces, InstalledFirstRunSavesIntoANewUserFolderAndReadsItBack) {
+    GameHarness h(""); // an installed game: no config.txt, a folder it cannot write
+    TempFolder home;
+    h.platform.programFolderWritable = false;
+    h.platform.userFolder = home.file(".config/kestrum");
+    h.platform.onDialog = [&] {
+        SettingsForm form(h.st().cfgpath); // what the dialog's 保存 does with the defaults
+        ASSERT_EQ(form.save(), SettingsForm::SaveOutcome::Saved);
+    };
+    h.game->load();
+    EXPECT_EQ(h.platform.dialogsShown, 1);
+    EXPECT_EQ(h.st().cfgpath, home.file(".config/kestrum/config.txt"));
+    EXPECT_EQ(slurp(h.st().cfgpath), " 1 \r\n10\r\n");
+    EXPECT_EQ(h.st().opeval * 1000 + h.st().keys2[0], 10104) << "read back from the new file";
+    struct stat info {};
+    ASSERT_EQ(::stat(home.file(".config/kestrum").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u) << "a private configuration folder";
+    EXPECT_FALSE(std::filesystem::exists(h.folder.file("config.txt")));
+
+    // The next start finds the file there and shows no dialog.
+    GameHarness again("");
+    again.platform.folder = h.folder.str();
+    again.platform.programFolderWritable = false;
+    again.platform.userFolder = h.platform.userFolder;
+    again.game->load();
+    EXPECT_EQ(again.platform.dialogsShown, 0);
+}
+
+TEST(FilePlaces, SoundsBesideTheProgramElseInTheDataFolder) {
+    GameHarness h;
+    TempFolder data;
+    h.platform.data = data.str();
+    h.folder.write("BAN.WAV", "RIFF");
+    data.write("BAN.WAV", "RIFF");
+    data.write("BIGBAN.WAV", "RIFF");
+    h.game->load();
+    EXPECT_EQ(h.sound.banFile, h.folder.file("BAN.WAV")) << "the copy beside the program wins";
+    EXPECT_EQ(h.sound.bigbanFile, data.file("BIGBAN.WAV"));
+    EXPECT_EQ(soundFile(h.platform, "OTHER.WAV"), h.folder.file("OTHER.WAV")) << "found nowhere";
+}
+
+TEST(FilePlaces, UserConfigFolderFollowsXdgConfigHomeElseHome) {
+    using O = std::optional<std::string>;
+    const std::tuple<O, O, std::string> cases[] = {
+        {"/x/cfg", "/home/p", "/x/cfg/kestrum"},
+        {"/x/cfg//", "/home/p", "/x/cfg/kestrum"},
+        {"", "/home/p/", "/home/p/.config/kestrum"},
+        {"relative/cfg", "/home/p", "/home/p/.config/kestrum"},
+        {std::nullopt, "/", "/.config/kestrum"},
+        {std::nullopt, "relative", ""},
+        {std::nullopt, std::nullopt, ""},
+    };
+    for (const auto& [xdg, home, expected] : cases)
+        EXPECT_EQ(userConfigFolderFrom(xdg, home), expected)
+            << xdg.value_or("(unset)") << " " << home.value_or("(unset)");
+}
+
+} // namespace
+} // namespace kestrum
