@@ -39,11 +39,11 @@ e2e_require_tools() {
 }
 
 # A private X server on a display number the server picks itself (-displayfd), so parallel runs and
-# other servers on the machine never collide.
+# other servers on the machine never collide. The screen is 1024 x 768 unless a size is given.
 e2e_start_x() {
-    local numberfile
+    local numberfile size=${1:-1024x768}
     numberfile=$(mktemp "${TMPDIR:-/tmp}/kestrum-e2e-display.XXXXXX")
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
     e2e_xvfb_pid=$!
     local n=
     for _ in $(seq 100); do

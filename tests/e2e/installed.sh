@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The game as a player installs it: `cmake --install` into a staging folder, then the installed
+# binary started by an ordinary user with a fresh home. Its folder cannot be written, so the first-run
+# dialog's "保存" must create ~/.config/kestrum/config.txt with the default bytes; the sounds must come
+# from the installed data folder; nothing may be written beside the binary.
+#
+#   installed.sh KESTRUM_BINARY SCREENSHOT_FOLDER
+#
+# Exit 77 (skipped) when Xvfb or xdotool is missing or no X server can be started.
+set -u
+
+binary=${1:?path of the kestrum binary}
+shots=${2:?folder for the screenshots}
+build=$(dirname "$binary") # the binary is built at the top of the build folder
+
+source "$(dirname "$0")/lib.bash"
+
+e2e_require_tools
+mkdir -p "$shots"
+rm -f "$shots"/*.png
+e2e_start_x
+
+# e2e_cleanup removes this folder: the staged installation and the player's home.
+e2e_program=$(mktemp -d "${TMPDIR:-/tmp}/kestrum-installed.XXXXXX")
+chmod 755 "$e2e_program"
+stage=$e2e_program/stage home=$e2e_program/home
+DESTDIR=$stage cmake --install "$build" --prefix /usr >"$shots/install.log" 2>&1 ||
+    e2e_fail "cmake --install failed: $(cat "$shots/install.log")"
+installed=$stage/usr/bin/kestrum
+[[ -x $installed ]] || e2e_fail "no installed binary at $installed"
+for sound in BAN.WAV BIGBAN.WAV; do
+    [[ -f $stage/usr/share/kestrum/$sound ]] || e2e_fail "$sound is not installed in share/kestrum"
+    [[ -e $stage/usr/bin/$sound ]] && e2e_fail "$sound is installed beside the binary"
+    # A read of the file moves its access time forward from the epoch (relatime does that).
+    touch -a -d @0 "$stage/usr/share/kestrum/$sound"
+done
+chmod -R a+rX,go-w "$stage"
+mkdir -m 700 "$home"
+
+# As a player: root may write any folder, so root plays as nobody; anyone else gets a binary folder
+# they cannot write.
+player=()
+if [[ $(id -u) == 0 ]]; then
+    command -v setpriv >/dev/null || e2e_fail "setpriv (util-linux) is needed to play as an ordinary user"
+    chown nobody: "$home"
+    player=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+else
+    chmod a-w "$stage/usr/bin"
+fi
+e2e_log=$shots/kestrum.log
+env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LANG=C.UTF-8 \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}" "${player[@]}" "$installed" >"$e2e_log" 2>&1 &
+e2e_app_pid=$!
+
+dialog=$(e2e_find_window 初期設定)
+[[ -n $dialog ]] || e2e_fail "the settings dialog 初期設定 did not appear"
+e2e_shot 0-settings
+config=$home/.config/kestrum/config.txt
+[[ -e $config ]] && e2e_fail "config.txt exists before saving"
+xdotool mousemove --window "$dialog" 192 76 click 1 # 保存
+for _ in $(seq 100); do
+    [[ -s $config ]] && break
+    sleep 0.1
+done
+cmp -s <(printf ' 1 \r\n10\r\n') "$config" ||
+    e2e_fail "$config does not hold the defaults: $(od -c "$config" 2>&1 | head -n 3)"
+window=$(e2e_find_window Kestrum)
+[[ -n $window ]] || e2e_fail "the main window Kestrum did not appear after saving"
+e2e_shot 1-main
+
+owner=$(stat -c %U "$config")
+if [[ $(id -u) == 0 ]]; then
+    [[ $owner == nobody ]] || e2e_fail "config.txt belongs to $owner, not to the player"
+fi
+[[ $(stat -c %a "$home/.config/kestrum") == 700 ]] || e2e_fail "the settings folder is not private"
+leftovers=$(find "$stage" -newer "$installed" -type f)
+[[ -z $leftovers ]] || e2e_fail "files written into the installation: $leftovers"
+for sound in BAN.WAV BIGBAN.WAV; do
+    for _ in $(seq 50); do
+        (($(stat -c %X "$stage/usr/share/kestrum/$sound") > 0)) && break
+        sleep 0.1
+    done
+    (($(stat -c %X "$stage/usr/share/kestrum/$sound") > 0)) || e2e_fail "the game never read share/kestrum/$sound"
+done
+grep -qiE 'BAN\.WAV|no such file|not found' "$e2e_log" && e2e_fail "a file was reported missing"
+kill -0 "$e2e_app_pid" 2>/dev/null || e2e_fail "the game ended"
+echo "PASS: installed game, settings in \$HOME/.config/kestrum, sounds from share/kestrum; screenshots in $shots"
