@@ -1,12 +1,14 @@
 #include "qt/main_window.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <qdrawutil.h>
@@ -14,6 +16,7 @@
 #include "qt/fonts.h"
 #include "qt/key_translation.h"
 #include "qt/qt_platform.h"
+#include "qt/window_fit.h"
 
 namespace kestrum::qt {
 
@@ -30,6 +33,20 @@ QColor qcolor(uint32_t c) {
 
 QRect qrect(const Rect& r) {
     return QRect(r.left, r.top, r.width, r.height);
+}
+
+// The window manager's frame around a top-level widget (none before it is framed).
+QMargins frameMargins(const QWidget& w) {
+    const QRect outer = w.frameGeometry(), inner = w.geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                    outer.bottom() - inner.bottom());
+}
+
+QRect scaled(const QRect& r, double scale) {
+    if (scale == 1.0) return r;
+    const int left = int(std::lround(r.left() * scale)), top = int(std::lround(r.top() * scale));
+    return QRect(left, top, int(std::lround((r.left() + r.width()) * scale)) - left,
+                 int(std::lround((r.top() + r.height()) * scale)) - top);
 }
 
 std::vector<Sprite> spritesOf(const Battlefield& f) {
@@ -192,6 +209,7 @@ MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
                 [this, b](const QString& text) { handle([&] { game_.setBoxText(b, text.toStdString()); }); });
         edits_[size_t(b)] = edit;
     }
+    fitToScreen();
 
     platform_.setMainWindow(this);
     platform_.setConfigPath([this] { return game_.state().cfgpath; });
@@ -218,7 +236,7 @@ void MainWindow::syncFromModel() {
         const TextBox& model = boxModel(s, b);
         QLineEdit* edit = edits_[size_t(b)];
         const Place place = placeOf(s, model.parent, 0);
-        const QRect geometry = qrect(model.rect).translated(place.origin);
+        const QRect geometry = scaled(qrect(model.rect).translated(place.origin), scale_);
         if (edit->geometry() != geometry) edit->setGeometry(geometry);
         const QString text = qs(model.text);
         if (edit->text() != text) {
@@ -252,6 +270,42 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             if (watched == edits_[size_t(b)]) handle([&] { game_.focusBox(b); });
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::setContentScale(double scale) {
+    scale_ = scale;
+    setFixedSize(scaledSize(QSize(kDesignWidth, kDesignHeight), scale));
+    for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput}) {
+        QLineEdit* edit = edits_[size_t(b)];
+        edit->setFont(gothicFont(12 * scale));
+        const TextBox& model = boxModel(game_.screen(), b);
+        edit->setGeometry(
+            scaled(qrect(model.rect).translated(placeOf(game_.screen(), model.parent, 0).origin), scale));
+    }
+    update();
+}
+
+void MainWindow::fitToScreen() {
+    const QScreen* where = screen();
+    if (!where) return;
+    const QRect available = where->availableGeometry();
+    // The frame is known only once a window manager has framed the shown window.
+    fittedFrame_ = isVisible() ? frameMargins(*this) : QMargins();
+    const double scale = fitScale(QSize(kDesignWidth, kDesignHeight), available.size(), fittedFrame_);
+    if (scale != scale_) setContentScale(scale);
+    // Shrunk to the screen's measure, the window must also stand where all of it is seen.
+    if (scale < 1.0 && !available.contains(frameGeometry())) move(available.topLeft());
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    fitToScreen();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // A window manager's frame appears after the first show: fit again with it.
+    if (isVisible() && frameMargins(*this) != fittedFrame_) fitToScreen();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -339,6 +393,13 @@ const QImage& MainWindow::battlefieldImage(int factor) {
 void MainWindow::paintEvent(QPaintEvent*) {
     const Screen& s = game_.screen();
     QPainter p(this);
+    // Shrunk to fit a small screen: everything in design coordinates, the battlefield smoothed so
+    // that thin trails do not drop out between the kept pixels.
+    const bool shrunk = scale_ != 1.0;
+    if (shrunk) {
+        p.scale(scale_, scale_);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
 
     // The battlefield raster, pixel for pixel (no smoothing) on high-DPI screens: whole blocks per
     // pixel at the device's integer scale; a fractional remainder is left to nearest-neighbour scaling.
@@ -346,7 +407,8 @@ void MainWindow::paintEvent(QPaintEvent*) {
     if (game_.field().blank()) {
         p.fillRect(field, qcolor(colour::screenCyan)); // before the first match: sky only
     } else {
-        const int factor = std::clamp(int(p.deviceTransform().m11() + 0.01), 1, 8);
+        const double deviceScale = p.deviceTransform().m11();
+        const int factor = std::clamp(int(shrunk ? std::ceil(deviceScale - 0.01) : deviceScale + 0.01), 1, 8);
         p.drawImage(field, battlefieldImage(factor));
     }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QImage>
+#include <QMargins>
 #include <QWidget>
 
 #include "app/game.h"
@@ -34,21 +35,31 @@ class MainWindow : public QWidget {
     // drawn has changed.
     void syncFromModel();
 
+    // Draws everything at this scale (1 = the design size). Below 1 the window shrinks with it.
+    void setContentScale(double scale);
+    double contentScale() const { return scale_; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
   private:
     template <typename Handler> void handle(Handler&& handler);
     bool boxHasFocus() const;
     const QImage& battlefieldImage(int factor);
+    // Shrinks the window if its screen cannot show it whole.
+    void fitToScreen();
 
     Game& game_;
     QtPlatform& platform_;
     std::array<QLineEdit*, 4> edits_{};
+    double scale_ = 1.0;
+    QMargins fittedFrame_; // the window frame the last fit allowed for
 
     // What was last handed to the painter, to repaint only on a change.
     struct Drawn {

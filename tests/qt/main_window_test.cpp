@@ -3,6 +3,7 @@
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 #include "qt/qt_test_main.h"
+#include "qt/window_fit.h"
 
 using namespace kestrum;
 
@@ -48,7 +49,8 @@ TEST(MainWindow, ShowsTheBattlefieldPixelForPixelAndALabelInItsColour) {
     EXPECT_TRUE(shell.atRatio(1) == want);
     EXPECT_TRUE(shell.atRatio(2) == want.scaled(want.size() * 2)); // doubled: each pixel a crisp 2 x 2 block
     // Trail points drawn and erased between frames: only they are redrawn, and the frame still matches.
-    for (int x : {3, 400, 791}) shell.game.field().setPoint(x, 560, colour::trail);
+    for (int x : {3, 400, 791})
+        shell.game.field().setPoint(x, 560, colour::trail);
     shell.game.field().setPoint(400, 560, colour::screenCyan);
     shell.game.field().compose(expected);
     want = QImage(reinterpret_cast<const uchar*>(expected.data()), 792, 575, QImage::Format_RGBX8888);
@@ -105,4 +107,50 @@ TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndRepaintsFollowTheModel) {
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // Qt runs threads of its own: no forking
     EXPECT_EXIT(send(window.boxEdit(Box::Againput), "n"), ::testing::ExitedWithCode(0),
                 ""); // at once, status 0
+}
+
+TEST(WindowFit, ShrinksOnlyWhatDoesNotFitAndKeepsProportions) {
+    const QSize design(792, 575);
+    EXPECT_EQ(qt::fitScale(design, QSize(792, 575)), 1.0) << "exactly the screen";
+    EXPECT_EQ(qt::fitScale(design, QSize(1024, 768), QMargins(4, 30, 4, 4)), 1.0);
+    EXPECT_DOUBLE_EQ(qt::fitScale(design, QSize(640, 480)), 640.0 / 792) << "the width limits";
+    EXPECT_DOUBLE_EQ(qt::fitScale(design, QSize(960, 540)), 540.0 / 575) << "1920 x 1080 at scale 2";
+    EXPECT_DOUBLE_EQ(qt::fitScale(design, QSize(800, 600), QMargins(0, 30, 0, 0)), 570.0 / 575)
+        << "the frame counts";
+    EXPECT_EQ(qt::fitScale(design, QSize(0, 0)), 1.0) << "a screen without measures changes nothing";
+    EXPECT_EQ(qt::scaledSize(design, 640.0 / 792), QSize(640, 464));
+    EXPECT_EQ(qt::scaledSize(design, 540.0 / 575), QSize(743, 540));
+    EXPECT_EQ(qt::scaledSize(design, 1.0), design);
+}
+
+TEST(WindowFit, AShrunkWindowShowsTheWholeBattlefieldAndPlacesTheBoxesToMatch) {
+    Shell shell;
+    Sprite& strip = shell.game.field().jimen; // the ground strip along the whole bottom edge
+    strip.visible = true;
+    strip.left = 0, strip.top = 575 - 15, strip.width = 792, strip.height = 15;
+    qt::MainWindow& window = shell.window;
+    EXPECT_EQ(window.size(), QSize(792, 575)) << "the offscreen screen is large enough";
+    const QRect designBox = window.boxEdit(Box::Sels)->geometry();
+
+    window.setContentScale(0.5);
+    EXPECT_EQ(window.size(), QSize(396, 287));
+    const QRect box = window.boxEdit(Box::Sels)->geometry();
+    EXPECT_NEAR(box.left(), designBox.left() / 2.0, 1);
+    EXPECT_NEAR(box.top(), designBox.top() / 2.0, 1);
+    EXPECT_NEAR(box.width(), designBox.width() / 2.0, 1);
+    QImage image(window.size(), QImage::Format_RGB32);
+    window.syncFromModel();
+    window.render(&image);
+    // The ground strip along the whole bottom edge, sky above it: nothing cut off.
+    const QRgb sky = image.pixel(200, 100);
+    int groundColumns = 0;
+    for (int x = 0; x < image.width(); ++x)
+        groundColumns += image.pixel(x, image.height() - 2) != sky;
+    EXPECT_EQ(groundColumns, image.width());
+    EXPECT_EQ(sky, qRgb(0x83, 0xFF, 0xFF));
+
+    window.setContentScale(1.0);
+    EXPECT_EQ(window.size(), QSize(792, 575));
+    EXPECT_EQ(window.boxEdit(Box::Sels)->geometry(), designBox);
+    EXPECT_EQ(shell.atRatio(1).size(), QSize(792, 575));
 }
