@@ -82,6 +82,7 @@ for sound in BAN.WAV BIGBAN.WAV; do
     done
     (($(stat -c %X "$stage/usr/share/kestrum/$sound") > 0)) || e2e_fail "the game never read share/kestrum/$sound"
 done
-grep -qiE 'BAN\.WAV|no such file|not found' "$e2e_log" && e2e_fail "a file was reported missing"
+grep -iE 'missing|no such file|not found|cannot (open|read)' "$e2e_log" | grep -qi 'wav' &&
+    e2e_fail "a sound was reported missing"
 kill -0 "$e2e_app_pid" 2>/dev/null || e2e_fail "the game ended"
 echo "PASS: installed game, settings in \$HOME/.config/kestrum, sounds from share/kestrum; screenshots in $shots"
