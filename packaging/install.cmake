@@ -8,6 +8,7 @@ set(KESTRUM_SCREENSHOT_URL "${KESTRUM_HOMEPAGE}/raw/main/docs/screenshot.png"
 set(KESTRUM_MAINTAINER "Kestrum developers <kestrum@users.noreply.github.com>"
     CACHE STRING "Maintainer field of the Debian package")
 
+target_compile_definitions(kestrum PRIVATE KESTRUM_APP_ID="${KESTRUM_APP_ID}")
 install(TARGETS kestrum RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/assets/BAN.WAV ${CMAKE_SOURCE_DIR}/assets/BIGBAN.WAV
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrum)

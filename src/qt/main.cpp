@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
     Q_INIT_RESOURCE(assets);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrum"));
+    // Lets desktops match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KESTRUM_APP_ID));
 
     kestrum::qt::QtPlatform platform;
     kestrum::Game game(platform, platform);
