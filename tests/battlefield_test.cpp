@@ -1,5 +1,8 @@
+#include <type_traits>
+
 #include <gtest/gtest.h>
 
+#include "app/game.h"
 #include "app/screen.h"
 #include "field/battlefield.h"
 
@@ -50,4 +53,11 @@ TEST(Battlefield, CraterIsSkyNotAWindowOntoTheGroundBehind) {
     EXPECT_TRUE(f.revision() > before && f.point(720, 412) == colour::screenCyan);
     EXPECT_EQ((f.point(724, 409) & 3) * 10 + (f.point(700, 412) & 3), 31) << "strip behind, base beside";
     f.punchCrater(1, 1e9, -1e9, 30000); // far away: nothing, no trouble
+}
+
+TEST(Battlefield, CannotBeCopiedWhileItsPicturesPointIntoIt) {
+    // A copy's sprites would still show (and take craters in) the original's bitmaps.
+    EXPECT_FALSE(std::is_copy_constructible_v<Battlefield>);
+    EXPECT_FALSE(std::is_copy_assignable_v<Battlefield>);
+    EXPECT_FALSE(std::is_copy_constructible_v<Game>) << "a game holds one";
 }

@@ -24,10 +24,11 @@ class FakePlatform : public Platform {
   public:
     void setTickInterval(int ms) override { tickInterval = ms; }
     void setStartInterval(int ms) override { startInterval = ms; }
-    void showSettingsDialog() override {
+    bool showSettingsDialog(SettingsOccasion occasion) override {
         // A reading that never succeeds would show the dialog for ever: stop the test instead.
         if (++dialogsShown > 50) throw std::runtime_error("settings dialog shown over and over");
-        if (onDialog) onDialog();
+        lastOccasion = occasion;
+        return onDialog ? onDialog() : true;
     }
     void quit(int status) override { quitStatus = status, quitCalls++; }
     std::string programFolder() override { return folder; }
@@ -40,7 +41,9 @@ class FakePlatform : public Platform {
 
     int tickInterval = 720, startInterval = 120; // the timers run from the window's creation
     int dialogsShown = 0, quitStatus = -1, quitCalls = 0;
-    std::function<void()> onDialog;
+    // What the player does in the dialog; the result tells whether a save closed it.
+    std::function<bool()> onDialog;
+    SettingsOccasion lastOccasion{};
     std::string folder = ".";
     std::string data, userFolder;
     bool programFolderWritable = true; // tests run as root, who can write anywhere: say it instead

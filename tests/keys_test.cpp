@@ -58,7 +58,10 @@ TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
 
 TEST(Keys, CtrlChordsActOnlyWithCtrlAlone) {
     SimMatch h("1");
-    h.platform.onDialog = [&] { h.folder.write("config.txt", " 0 \r\n25\r\n"); };
+    h.platform.onDialog = [&] {
+        h.folder.write("config.txt", " 0 \r\n25\r\n");
+        return true;
+    };
     for (int16_t key : {vk::F1, vk::F2})
         for (int shift : {0, kCtrlMask | kShiftMask, kCtrlMask | kAltMask})
             h.game->keyDown(key, int16_t(shift));
@@ -72,4 +75,35 @@ TEST(Keys, CtrlChordsActOnlyWithCtrlAlone) {
 
     h.game->keyDown(vk::F2, kCtrlMask); // stops the timer and opens the set-up prompts
     EXPECT_TRUE(h.platform.tickInterval == 0 && h.screen().focus == Focus::Selw);
+}
+
+TEST(Keys, HeldAmountsEndWhenTheWindowLosesTheKeyboard) {
+    // A key let go while the settings dialog (or another window) had the keyboard sends its key-up
+    // elsewhere: the amount must not go on climbing.
+    SimMatch h("1");
+    float& left = h.st().param[0][0][0];
+    float& right = h.st().param[1][0][0];
+    h.platform.onDialog = [] { return true; };
+    for (int t = 0; t < 16; ++t)
+        h.game->tick();
+    h.press(vk::S), h.press(vk::D);
+    h.game->keyDown(kPadDown, 0), h.game->keyDown(kPadIncrease, 0);
+    for (int t = 0; t < 32; ++t)
+        h.game->tick();
+    ASSERT_TRUE(left > 0 && right > 0) << "both amounts are held";
+    h.game->keyDown(vk::F1, kCtrlMask); // D and keypad 6 are let go while the dialog is open
+    EXPECT_EQ(h.platform.lastOccasion, SettingsOccasion::DuringMatch);
+    const float leftThen = left, rightThen = right;
+    for (int t = 0; t < 64; ++t)
+        h.game->tick();
+    EXPECT_TRUE(left == leftThen && right == rightThen) << "no key is held after the dialog";
+
+    h.press(vk::D), h.game->keyDown(kPadDecrease, 0);
+    EXPECT_TRUE(h.st().step[0] == 1 && h.st().step[1] == -1);
+    h.game->releaseAllKeys(); // the window was minimised or another window took the keyboard
+    EXPECT_TRUE(h.st().step[0] == 0 && h.st().step[1] == 0);
+    h.press(vk::D); // held again afterwards, it counts again
+    for (int t = 0; t < 32; ++t)
+        h.game->tick();
+    EXPECT_GT(left, leftThen);
 }

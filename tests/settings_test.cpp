@@ -1,9 +1,12 @@
 // config.txt reading and writing, the settings dialog's logic, and configp on a game.
 
 #include <cstring>
+#include <functional>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "game_harness.h"
 #include "settings/config_file.h"
@@ -37,7 +40,10 @@ TEST(ParseConfig, ListInputRules) {
         {"1\r\n10.5", "1 10"}, {"-2.5\r\n1e3", "-2 1000"}, {"1\r\n15abc\r\n", "1 15"}, {"2\r\n10", "2 10"},
         {"-32768\r\n32767", "-32768 32767"}, {"1\r\n40000\r\n", "1!"}, {"40000\r\n10", "?!"},
         {"1\r\n32767.5", "1!"}, {"1\r\n1e999999999999", "1!"}, {"1\r\n", "1!"}, {"", "?!"}, {"1,,10", "1!"},
-        {"abc\r\n10", "?!"}, {"1\r\n-\r\n", "1!"}, {"1\r\n\37710", "1!"}, {"1\r\n10\377", "1 10"}};
+        {"abc\r\n10", "?!"}, {"1\r\n-\r\n", "1!"}, {"1\r\n\37710", "1!"}, {"1\r\n10\377", "1 10"},
+        // A tick period below 1 ms would stop or break the timer: such a file is unreadable.
+        {"1\r\n0\r\n", "1!"}, {"1\r\n-5\r\n", "1!"}, {"1\r\n0.5\r\n", "1!"}, {"1\r\n1.5", "1 2"},
+        {"-1\r\n1", "-1 1"}};
     // clang-format on
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(shown(parseConfig(text)), expected) << text;
@@ -61,6 +67,28 @@ TEST(SettingsForm, SaveAcceptsOnlyValuesAboveNineAndStoresTheTextAsTyped) {
         EXPECT_EQ(form.save(), readBack ? Outcome::Saved : Outcome::ValueTooSmall);
         EXPECT_EQ(slurp(folder.file("config.txt")), readBack ? " 0 \r\n" + text + "\r\n" : "");
         EXPECT_EQ(readConfig(folder.file("config.txt")).second, readBack);
+    }
+}
+
+TEST(SettingsForm, RefusesEveryValueTheReaderWouldNotReadBack) {
+    // Too large for 16 bits, or split over lines: saved, they would bring the dialog back at the next
+    // start, or leave a file of more than two lines.
+    // clang-format off
+    const std::pair<std::string, Outcome> cases[] = {
+        {"40000", Outcome::ValueTooLarge}, {"1e9", Outcome::ValueTooLarge}, {"32767.5", Outcome::ValueTooLarge},
+        {"1e400", Outcome::ValueTooLarge}, {"99999abc", Outcome::ValueTooLarge},
+        {"15\n20", Outcome::NotOneLine}, {"15\r", Outcome::NotOneLine}, {"\r\n15", Outcome::NotOneLine},
+        {"15\v", Outcome::NotOneLine}, {"1\xE2\x80\xA8" "5", Outcome::NotOneLine}, {"40000\n", Outcome::NotOneLine},
+        {"32767.4", Outcome::Saved}, {"32767", Outcome::Saved}, {"15\t", Outcome::Saved}};
+    // clang-format on
+    for (const auto& [text, outcome] : cases) {
+        SCOPED_TRACE('"' + text + '"');
+        TempFolder folder;
+        SettingsForm form(folder.file("config.txt"));
+        form.opevalText = text;
+        EXPECT_EQ(form.save(), outcome);
+        EXPECT_EQ(readConfig(folder.file("config.txt")).ok, outcome == Outcome::Saved);
+        EXPECT_EQ(std::filesystem::exists(folder.file("config.txt")), outcome == Outcome::Saved);
     }
 }
 
@@ -88,6 +116,86 @@ TEST(SettingsForm, FailedWriteNamesFileAndReasonAndLeavesTheFolderAsItWas) {
             << "temporary file";
         EXPECT_EQ(slurp(folder.file("config.txt/old")), "old");
     }
+}
+
+// Runs `body` in a child process without root's right to write anywhere, so that file modes count
+// even when the tests run as root. The child's exit status.
+int unprivileged(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+TEST(WriteConfig, SavesThroughLinksBesideTheirTarget) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    fs::create_directories(folder.file("real"));
+    folder.write("real/settings", " 0 \r\n50\r\n");
+    fs::create_symlink("real/settings", folder.file("middle"));
+    fs::create_symlink("middle", folder.file("config.txt")); // a chain of two relative links
+    fs::create_symlink(folder.file("real/new"), folder.file("dangling"));
+    fs::create_symlink("loop", folder.file("loop"));
+    std::string error;
+    ASSERT_TRUE(writeConfig(folder.file("config.txt"), "A", error)) << error;
+    ASSERT_TRUE(writeConfig(folder.file("dangling"), "B", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(folder.file("config.txt")) && fs::is_symlink(folder.file("middle")));
+    EXPECT_EQ(slurp(folder.file("real/settings")) + slurp(folder.file("real/new")), "AB");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.file("real")), {}), 2) << "temporary file";
+    EXPECT_FALSE(writeConfig(folder.file("loop"), "C", error));
+    EXPECT_EQ(error, std::strerror(ELOOP));
+}
+
+TEST(WriteConfig, RemovesTheTemporaryFilesOfEarlierRunsOnly) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    const pid_t dead = ::fork(); // a process id that no longer runs
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string mine = std::to_string(::getpid()), parent = std::to_string(::getppid());
+    const std::string leftovers[] = {".config.txt." + std::to_string(dead) + ".0.tmp",
+                                     ".config.txt." + mine + ".7.tmp"}; // an earlier run with our id
+    const std::string kept[] = {".config.txt." + parent + ".0.tmp",     // a running copy, mid-save
+                                ".config.txt.1x.0.tmp", ".config.txt." + std::to_string(dead) + ".0.tmp~",
+                                ".other.txt." + std::to_string(dead) + ".0.tmp", "notes"};
+    for (const std::string& name : leftovers)
+        folder.write(name, "half");
+    for (const std::string& name : kept)
+        folder.write(name, "keep");
+    std::string error;
+    ASSERT_TRUE(writeConfig(folder.file("config.txt"), "new", error)) << error;
+    for (const std::string& name : leftovers)
+        EXPECT_FALSE(fs::exists(folder.file(name))) << name;
+    for (const std::string& name : kept)
+        EXPECT_EQ(slurp(folder.file(name)), "keep") << name;
+}
+
+TEST(WriteConfig, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
+    TempFolder folder;
+    folder.write("config.txt", " 1 \r\n10\r\n");
+    folder.write("locked.txt", " 1 \r\n10\r\n");
+    ::chmod(folder.file("config.txt").c_str(), 0666);
+    ::chmod(folder.file("locked.txt").c_str(), 0444);
+    ::chmod(folder.str().c_str(), 0555);
+    const std::string file = folder.file("config.txt"), locked = folder.file("locked.txt"),
+                      missing = folder.file("missing.txt");
+    EXPECT_EQ(unprivileged([&] {
+                  std::string error;
+                  if (!writeConfig(file, " 0 \r\n25\r\n", error)) return 1;
+                  // Neither a read-only file nor a new one can be saved there: the reason is told.
+                  if (writeConfig(locked, "x", error) || error != std::strerror(EACCES)) return 2;
+                  if (writeConfig(missing, "x", error) || error != std::strerror(EACCES)) return 3;
+                  return 0;
+              }),
+              0);
+    ::chmod(folder.str().c_str(), 0755);
+    EXPECT_EQ(slurp(file), " 0 \r\n25\r\n");
+    EXPECT_EQ(slurp(locked), " 1 \r\n10\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.str()), {}), 2);
 }
 
 TEST(Configp, KeyTablesAndWhatAFailedReadingKeeps) {

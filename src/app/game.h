@@ -44,6 +44,9 @@ class Game {
     void tick();      // the simulation timer fired
     void keyDown(int16_t keyCode, int16_t shift);
     void keyUp(int16_t keyCode);
+    // The window lost the keyboard (a dialog, another window, minimised): the key-ups will go
+    // elsewhere, so every held amount ends as if its key had been let go.
+    void releaseAllKeys();
     // A box's text changed (typing, or by code); setting the same text raises nothing.
     void setBoxText(Box box, const std::string& text);
     // A player clicked into a box.

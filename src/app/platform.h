@@ -8,6 +8,10 @@ namespace kestrum {
 
 enum class SoundId { Ban, BigBan };
 
+// Why the settings dialog is shown: at start-up there is no readable config.txt yet, and the game
+// cannot go on without one; during a match the dialog only changes the settings.
+enum class SettingsOccasion { FirstRun, DuringMatch };
+
 // Plays the two explosion sounds. Playing never blocks and never fails loudly.
 class SoundService {
   public:
@@ -23,8 +27,9 @@ class Platform {
     virtual void setTickInterval(int milliseconds) = 0;
     // The one-shot start timer; 0 stops it.
     virtual void setStartInterval(int milliseconds) = 0;
-    // Shows the settings dialog modally and returns when it has been closed.
-    virtual void showSettingsDialog() = 0;
+    // Shows the settings dialog modally and returns when it has been closed: true when a save closed
+    // it, false when the player closed it without saving.
+    virtual bool showSettingsDialog(SettingsOccasion occasion) = 0;
     // Ends the program at once with this exit status.
     virtual void quit(int status) = 0;
     // The folder holding the binary, config.txt and the sounds (no trailing separator).

@@ -84,8 +84,15 @@ void Game::load() {
     sounds_.setFile(SoundId::Ban, soundFile(platform_, "BAN.WAV"));
     sounds_.setFile(SoundId::BigBan, soundFile(platform_, "BIGBAN.WAV"));
 
-    // No readable settings: the dialog, again and again, until a reading succeeds.
-    while (!configp()) platform_.showSettingsDialog();
+    // No readable settings: the dialog, again and again, until a reading succeeds. Closing it
+    // without saving is the way out when no save can succeed: the program ends, as "n" at the
+    // restart prompt ends it.
+    while (!configp()) {
+        if (!platform_.showSettingsDialog(SettingsOccasion::FirstRun)) {
+            platform_.quit(0);
+            return;
+        }
+    }
 
     // The start tick comes right after the window has been shown.
     platform_.setStartInterval(1);

@@ -49,6 +49,10 @@ class Battlefield {
     static constexpr int kHeight = kDesignHeight;
 
     Battlefield();
+    // The sprites point at this object's own bitmaps: a copy would draw, and punch craters into,
+    // the original's pictures.
+    Battlefield(const Battlefield&) = delete;
+    Battlefield& operator=(const Battlefield&) = delete;
 
     // Drawing surface.
     void clear();

@@ -73,6 +73,11 @@ void Game::keyUp(int16_t keyCode) {
     }
 }
 
+void Game::releaseAllKeys() {
+    for (int p = 0; p < kPlayers; ++p)
+        st_.step[p] = 0;
+}
+
 void Game::launch(int player) {
     const int s = st_.slot[player];
     int16_t& state = st_.state[player][s];
@@ -109,7 +114,9 @@ void Game::abandonMatch() {
 }
 
 void Game::openSettings() {
-    platform_.showSettingsDialog();
+    platform_.showSettingsDialog(SettingsOccasion::DuringMatch);
+    // The dialog had the keyboard: a key let go meanwhile never reached the window.
+    releaseAllKeys();
     // A file that vanished or was spoiled meanwhile must not leave half-read settings behind.
     const int16_t kbtype = st_.kbtype;
     const int16_t opeval = st_.opeval;

@@ -1,18 +1,35 @@
+#include <cstdio>
+#include <memory>
+
 #include <QApplication>
 
 #include "app/game.h"
+#include "qt/display_guard.h"
 #include "qt/main_window.h"
+#include "qt/program_folder.h"
 #include "qt/qt_platform.h"
 
 int main(int argc, char** argv) {
+    // config.txt and the sounds live beside the binary; without that folder there is nothing to run.
+    std::string error;
+    const std::optional<std::string> folder = kestrum::qt::findProgramFolder(error);
+    if (!folder) {
+        std::fprintf(stderr, "kestrum: the program's folder cannot be found (%s)\n", error.c_str());
+        return 1;
+    }
+
     // The icon lives in the Qt library's resources; a static library needs them pulled in by name.
     Q_INIT_RESOURCE(assets);
-    QApplication app(argc, argv);
+    std::unique_ptr<QApplication> app;
+    {
+        const kestrum::qt::DisplayGuard guard;
+        app = std::make_unique<QApplication>(argc, argv);
+    }
     QApplication::setApplicationName(QStringLiteral("Kestrum"));
     // Lets desktops match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(KESTRUM_APP_ID));
 
-    kestrum::qt::QtPlatform platform;
+    kestrum::qt::QtPlatform platform(*folder);
     kestrum::Game game(platform, platform);
     kestrum::qt::MainWindow window(game, platform);
 

@@ -332,6 +332,15 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    // Once the window has lost the keyboard (a dialog, another window, minimised), the key-ups of
+    // the keys held now go elsewhere.
+    const bool lost = (event->type() == QEvent::ActivationChange && !isActiveWindow()) ||
+                      (event->type() == QEvent::WindowStateChange && isMinimized());
+    if (lost) handle([this] { game_.releaseAllKeys(); });
+    QWidget::changeEvent(event);
+}
+
 bool MainWindow::focusNextPrevChild(bool) {
     // Tab is a key like any other; the game moves the focus between the boxes.
     return false;

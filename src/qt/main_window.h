@@ -47,6 +47,7 @@ class MainWindow : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     template <typename Handler> void handle(Handler&& handler);

@@ -13,11 +13,23 @@
 #include <unistd.h>
 
 #include "app/file_places.h"
+#include "qt/program_folder.h"
 #include "qt/settings_dialog.h"
 
 namespace kestrum::qt {
 
 QtPlatform::QtPlatform(std::string programFolder) : programFolder_(std::move(programFolder)) {
+    if (programFolder_.empty()) {
+        // Never the working folder or the root instead: the settings would be read and written
+        // somewhere the player does not expect.
+        std::string error;
+        const std::optional<std::string> found = findProgramFolder(error);
+        if (!found) {
+            std::fprintf(stderr, "kestrum: the program's folder cannot be found (%s)\n", error.c_str());
+            std::exit(1);
+        }
+        programFolder_ = *found;
+    }
     start_.setTimerType(Qt::PreciseTimer);
     tick_.start(kDesignTickInterval);
 }
@@ -43,12 +55,14 @@ void QtPlatform::setStartInterval(int milliseconds) {
     setInterval(start_, milliseconds);
 }
 
-void QtPlatform::showSettingsDialog() {
+bool QtPlatform::showSettingsDialog(SettingsOccasion occasion) {
     const std::string path = configPath_ ? configPath_() : programFolder() + "/config.txt";
     // Before the main window is on screen the dialog stands alone.
     QWidget* parent = mainWindow_ && mainWindow_->isVisible() ? mainWindow_.data() : nullptr;
     SettingsDialog dialog(path, parent);
-    dialog.exec();
+    // At the first start closing the dialog ends the program, so Escape may do it too.
+    dialog.setEscapeCloses(occasion == SettingsOccasion::FirstRun);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtPlatform::quit(int status) {
@@ -66,8 +80,7 @@ void QtPlatform::quit(int status) {
 }
 
 std::string QtPlatform::programFolder() {
-    if (!programFolder_.empty()) return programFolder_;
-    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    return programFolder_;
 }
 
 uint32_t QtPlatform::clockSeed() {

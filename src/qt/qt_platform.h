@@ -23,13 +23,14 @@ class QtPlatform : public Platform, public SoundService {
     static constexpr int kDesignTickInterval = 720;
 
     // The program folder is the binary's own unless one is given (tests run in a temporary one).
+    // Ends the program with status 1 when the binary's folder cannot be found.
     explicit QtPlatform(std::string programFolder = {});
     ~QtPlatform() override;
 
     // Platform
     void setTickInterval(int milliseconds) override;
     void setStartInterval(int milliseconds) override;
-    void showSettingsDialog() override;
+    bool showSettingsDialog(SettingsOccasion occasion) override;
     void quit(int status) override;
     std::string programFolder() override;
     uint32_t clockSeed() override;

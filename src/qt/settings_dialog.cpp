@@ -96,13 +96,15 @@ void SettingsDialog::save() {
     case SettingsForm::SaveOutcome::Saved:
         accept();
         break;
-    case SettingsForm::SaveOutcome::ValueTooSmall: {
-        QMessageBox box(QMessageBox::NoIcon, qs(SettingsForm::kTooSmallTitle),
-                        qs(SettingsForm::kTooSmallText), QMessageBox::Ok, this);
-        box.exec();
-        opeval_->setFocus();
+    case SettingsForm::SaveOutcome::ValueTooSmall:
+        refuseValue(SettingsForm::kTooSmallText);
         break;
-    }
+    case SettingsForm::SaveOutcome::ValueTooLarge:
+        refuseValue(SettingsForm::kTooLargeText);
+        break;
+    case SettingsForm::SaveOutcome::NotOneLine:
+        refuseValue(SettingsForm::kNotOneLineText);
+        break;
     case SettingsForm::SaveOutcome::WriteFailed: {
         // Nothing was written: say where and why, and let the player try again or close.
         std::string reason = form_.lastError;
@@ -115,9 +117,16 @@ void SettingsDialog::save() {
     }
 }
 
+void SettingsDialog::refuseValue(const char* text) {
+    QMessageBox box(QMessageBox::NoIcon, qs(SettingsForm::kTooSmallTitle), qs(text), QMessageBox::Ok, this);
+    box.exec();
+    opeval_->setFocus();
+}
+
 void SettingsDialog::keyPressEvent(QKeyEvent* event) {
-    // The form has no cancel button: Escape does not close it (the close box does).
-    if (event->key() == Qt::Key_Escape) {
+    // The form has no cancel button: Escape does not close it (the close box does), except where
+    // closing is the way out of the program.
+    if (event->key() == Qt::Key_Escape && !escapeCloses_) {
         event->accept();
         return;
     }

@@ -23,6 +23,9 @@ class SettingsDialog : public QDialog {
     QPushButton* defaultsButton() const { return comdef_; }
     QPushButton* saveButton() const { return comsave_; }
 
+    // Lets Escape close the dialog as the close box does.
+    void setEscapeCloses(bool closes) { escapeCloses_ = closes; }
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -30,12 +33,15 @@ class SettingsDialog : public QDialog {
     void restoreDefaults();
     void save();
     void showForm();
+    // The message box for a handling value that cannot be saved; the box gets the focus back.
+    void refuseValue(const char* text);
 
     SettingsForm form_;
     QCheckBox* tenkey_;
     QLineEdit* opeval_;
     QPushButton* comdef_;
     QPushButton* comsave_;
+    bool escapeCloses_ = false;
 };
 
 } // namespace kestrum::qt

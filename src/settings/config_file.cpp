@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,7 +119,8 @@ struct ParseResult {
 // - the blanks after it and one following comma or line end belong to it;
 // - a field is taken by its leading number, so "15abc" reads as 15, the same value the dialog
 //   validated when it stored that text; a field with no digit at all (a stray comma, a word) fails;
-// - the value is rounded to 16 bits, halves to even; outside -32768..32767 fails.
+// - the value is rounded to 16 bits, halves to even; outside -32768..32767 fails;
+// - a second number (the tick period) below 1 fails.
 ParseResult parseNumbers(std::string_view text) {
     ParseResult result;
     // A byte order mark left by an editor is not part of the first number.
@@ -157,7 +159,9 @@ ParseResult parseNumbers(std::string_view text) {
     result.reading.first = readOne();
     if (!result.reading.first) return result;
     result.reading.second = readOne();
-    result.reading.ok = result.reading.second.has_value();
+    // The second number is the tick period: 0 would stop the timer for good and a negative one has no
+    // meaning, so such a file is as unreadable as a missing one.
+    result.reading.ok = result.reading.second.has_value() && *result.reading.second >= 1;
     return result;
 }
 
@@ -248,12 +252,110 @@ std::string configText(int keyboardType, const std::string& opevalText) {
     return line1 + "\r\n" + opevalText + "\r\n";
 }
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// The file a chain of symbolic links names (it may not exist yet), so that a save replaces the
+// link's target and keeps the link. nullopt with `err` set for a loop or an unreadable link.
+std::optional<fs::path> followLinks(fs::path path, int& err) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        std::error_code ec;
+        const fs::path target = fs::read_symlink(path, ec);
+        if (ec) {
+            err = ec.value();
+            return std::nullopt;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    err = ELOOP;
+    return std::nullopt;
+}
+
+// A number of decimal digits taken off the front of `text`; nullopt if there is none or it is too
+// large for a process id.
+std::optional<long> takeNumber(std::string_view& text) {
+    std::size_t n = 0;
+    long value = 0;
+    while (n < text.size() && isDigit(text[n])) {
+        value = value * 10 + (text[n] - '0');
+        if (value > 1L << 30) return std::nullopt;
+        ++n;
+    }
+    if (n == 0) return std::nullopt;
+    text.remove_prefix(n);
+    return value;
+}
+
+// The process id in the name of a temporary file a save of `name` makes (".name.<pid>.<n>.tmp").
+std::optional<pid_t> temporaryFileOwner(std::string_view entry, const std::string& name) {
+    const std::string prefix = "." + name + ".";
+    if (entry.substr(0, prefix.size()) != prefix) return std::nullopt;
+    entry.remove_prefix(prefix.size());
+    const std::optional<long> pid = takeNumber(entry);
+    if (!pid || entry.empty() || entry.front() != '.') return std::nullopt;
+    entry.remove_prefix(1);
+    if (!takeNumber(entry) || entry != ".tmp") return std::nullopt;
+    return pid_t(*pid);
+}
+
+// Removes the temporary files that saves killed before their rename left behind. A file of another
+// running process is kept: that process may be saving right now. Our own are all leftovers (of an
+// earlier run with the same process id), since a save of this process is never under way here.
+void removeLeftovers(const fs::path& folder, const std::string& name) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::optional<pid_t> owner = temporaryFileOwner(it->path().filename().native(), name);
+        if (!owner) continue;
+        if (*owner != ::getpid() && (::kill(*owner, 0) == 0 || errno == EPERM)) continue;
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(it->path().c_str());
+    }
+}
+
+// Writes all of `contents` to `fd`, then makes it durable. 0 or the error number.
+int writeAll(int fd, const std::string& contents) {
+    std::size_t written = 0;
+    while (written < contents.size()) {
+        const ssize_t w = ::write(fd, contents.data() + written, contents.size() - written);
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) return errno;
+        written += static_cast<std::size_t>(w);
+    }
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// Overwrites an existing regular file where it is: for a folder we may not create files in. Not
+// atomic, but the only way such a file can be saved. 0 or the error number.
+int writeInPlace(const fs::path& target, const std::string& contents) {
+    // Non-blocking so that a FIFO in the file's place cannot stall the save.
+    UniqueFd fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0) return errno;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) return errno;
+    if (!S_ISREG(info.st_mode)) return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    if (::ftruncate(fd.get(), 0) != 0) return errno;
+    if (const int err = writeAll(fd.get(), contents)) return err;
+    return fd.close() == 0 ? 0 : errno;
+}
+
+} // namespace
+
 bool writeConfig(const std::string& path, const std::string& contents, std::string& error) {
     // Write beside the target and rename over it, so that a failure at any point leaves the old
-    // file whole and a reader never sees half a file.
-    namespace fs = std::filesystem;
-    const fs::path target(path);
+    // file whole and a reader never sees half a file. A link is saved through: its target is
+    // replaced, beside the target.
+    int linkError = 0;
+    const std::optional<fs::path> resolved = followLinks(fs::path(path), linkError);
+    if (!resolved) {
+        error = reason(linkError);
+        return false;
+    }
+    const fs::path& target = *resolved;
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string name = target.filename().native();
     static std::atomic<unsigned> counter{0};
 
     // The user's configuration folder may not exist before the first save: make it, private as
@@ -265,17 +367,25 @@ bool writeConfig(const std::string& path, const std::string& contents, std::stri
         if (!made) fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, made);
     }
 
+    removeLeftovers(folder, name);
+
     int fdNumber = -1;
     std::string tempPath;
     for (int attempt = 0; attempt < 100 && fdNumber < 0; ++attempt) {
-        tempPath = (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
+        tempPath = (folder / ("." + name + "." + std::to_string(::getpid()) + "." +
                               std::to_string(counter++) + ".tmp"))
-                       .string();
+                       .native();
         fdNumber = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (fdNumber < 0 && errno != EEXIST) break;
     }
     if (fdNumber < 0) {
-        error = reason(errno);
+        const int err = errno;
+        // A folder we may not write in can still hold a file we may write.
+        if ((err == EACCES || err == EPERM) && writeInPlace(target, contents) == 0) {
+            error.clear();
+            return true;
+        }
+        error = reason(err);
         return false;
     }
     UniqueFd fd(fdNumber);
@@ -287,16 +397,9 @@ bool writeConfig(const std::string& path, const std::string& contents, std::stri
         return false;
     };
 
-    std::size_t written = 0;
-    while (written < contents.size()) {
-        const ssize_t w = ::write(fd.get(), contents.data() + written, contents.size() - written);
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0) return fail(errno);
-        written += static_cast<std::size_t>(w);
-    }
-    if (::fsync(fd.get()) != 0) return fail(errno);
+    if (const int err = writeAll(fd.get(), contents)) return fail(err);
     if (fd.close() != 0) return fail(errno);
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) return fail(errno);
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail(errno);
 
     // Make the rename itself durable; the new file is already complete, so this is best effort.
     UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

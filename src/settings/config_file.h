@@ -31,8 +31,10 @@ double numericValue(std::string_view text);
 // The file's text for these settings: line 1 in the number-printing form, line 2 as typed, CRLF.
 std::string configText(int keyboardType, const std::string& opevalText);
 
-// Writes config.txt atomically, making its folder first if there is none. On failure returns false
-// and puts the system's reason in `error`.
+// Writes config.txt atomically, making its folder first if there is none, through a symbolic link
+// to its target, and in place where only the file (not its folder) may be written. Temporary files
+// that earlier saves left behind are removed. On failure returns false and puts the system's reason
+// in `error`.
 bool writeConfig(const std::string& path, const std::string& contents, std::string& error);
 
 } // namespace kestrum

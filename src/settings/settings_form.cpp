@@ -1,5 +1,7 @@
 #include "settings/settings_form.h"
 
+#include <string_view>
+
 #include "settings/config_file.h"
 
 namespace kestrum {
@@ -21,10 +23,26 @@ void SettingsForm::restoreDefaults() {
     opevalText = "10";
 }
 
+namespace {
+
+// Line ends of every kind a text box can be given by pasting, in UTF-8.
+bool hasLineBreak(std::string_view text) {
+    for (std::string_view end : {"\r", "\n", "\v", "\f", "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"})
+        if (text.find(end) != std::string_view::npos) return true;
+    return false;
+}
+
+} // namespace
+
 SettingsForm::SaveOutcome SettingsForm::save() {
+    // The text is stored as typed as the file's second line: a line break would split it.
+    if (hasLineBreak(opevalText)) return SaveOutcome::NotOneLine;
     if (!(numericValue(opevalText) > 9)) return SaveOutcome::ValueTooSmall;
+    const std::string contents = configText(tenkey ? 1 : 0, opevalText);
+    // The file must read back, or the next start would show this dialog again.
+    if (!parseConfig(contents).ok) return SaveOutcome::ValueTooLarge;
     std::string reason;
-    if (!writeConfig(cfgpath_, configText(tenkey ? 1 : 0, opevalText), reason)) {
+    if (!writeConfig(cfgpath_, contents, reason)) {
         lastError = cfgpath_ + ": " + reason;
         return SaveOutcome::WriteFailed;
     }

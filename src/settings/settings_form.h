@@ -14,8 +14,9 @@ class SettingsForm {
     // "既定値": the box ticked and "10".
     void restoreDefaults();
 
-    enum class SaveOutcome { Saved, ValueTooSmall, WriteFailed };
-    // "保存": validate, write, and tell the dialog what to do next.
+    enum class SaveOutcome { Saved, ValueTooSmall, ValueTooLarge, NotOneLine, WriteFailed };
+    // "保存": validate, write, and tell the dialog what to do next. Only a value that reads back from
+    // the file is saved: above 9, within 16 bits, on one line.
     SaveOutcome save();
 
     bool tenkey = true;            // "１０キー有り"
@@ -25,6 +26,9 @@ class SettingsForm {
     static constexpr const char* kTitle = "初期設定";
     static constexpr const char* kTooSmallText = "10以上の値に設定して下さい。";
     static constexpr const char* kTooSmallTitle = "操作性調整値";
+    // The same message box (title kTooSmallTitle) for the other values the file could not hold.
+    static constexpr const char* kTooLargeText = "10から32767までの値に設定して下さい。";
+    static constexpr const char* kNotOneLineText = "値は改行を含めずに入力して下さい。";
 
     const std::string& path() const { return cfgpath_; }
 

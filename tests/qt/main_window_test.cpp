@@ -154,3 +154,52 @@ TEST(WindowFit, AShrunkWindowShowsTheWholeBattlefieldAndPlacesTheBoxesToMatch) {
     EXPECT_EQ(window.boxEdit(Box::Sels)->geometry(), designBox);
     EXPECT_EQ(shell.atRatio(1).size(), QSize(792, 575));
 }
+
+TEST(MainWindow, HeldKeysEndWhenTheWindowLosesTheKeyboard) {
+    Shell shell;
+    qt::MainWindow& window = shell.window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return window.boxEdit(Box::Selw)->isVisible() && window.isActiveWindow(); }));
+    for (auto [box, answer] : {std::pair{Box::Selw, "1"}, {Box::Selr, "n"}, {Box::Sels, "n"}})
+        send(window.boxEdit(box), answer);
+    const int16_t* step = shell.game.state().step;
+    auto holdBoth = [&] {
+        send(&window, {}, QEvent::KeyPress, Qt::Key_D);
+        send(&window, {}, QEvent::KeyPress, Qt::Key_Right, 85, Qt::KeypadModifier); // keypad 6
+        return step[0] == 1 && step[1] == 1;
+    };
+
+    ASSERT_TRUE(holdBoth());
+    QWidget other; // another window takes the keyboard; the key-ups go there
+    other.show();
+    other.activateWindow();
+    EXPECT_TRUE(waitFor([&] { return !window.isActiveWindow(); }));
+    EXPECT_TRUE(step[0] == 0 && step[1] == 0);
+
+    other.hide();
+    window.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return window.isActiveWindow(); }));
+    ASSERT_TRUE(holdBoth());
+    window.showMinimized();
+    EXPECT_TRUE(step[0] == 0 && step[1] == 0);
+}
+
+TEST(MainWindow, ClosingTheFirstRunDialogEndsTheProgramBeforeTheWindowShows) {
+    kestrum::testing::TempFolder folder; // no config.txt
+    auto start = [&] {
+        qt::QtPlatform platform{folder.str()};
+        Game game{platform, platform};
+        qt::MainWindow window{game, platform};
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close(); // the close box
+        });
+        closer.start(5);
+        window.runLoadStep();
+        std::_Exit(3); // not reached: the load step ends the program
+    };
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(start(), ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(std::filesystem::exists(folder.file("config.txt")));
+}

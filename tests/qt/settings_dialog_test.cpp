@@ -1,5 +1,6 @@
 // The settings dialog as the players use it: defaults, the refusal of 9, saving, a save that fails.
 #include "game_harness.h"
+#include "qt/qt_platform.h"
 #include "qt/qt_test_main.h"
 #include "qt/settings_dialog.h"
 
@@ -45,4 +46,57 @@ TEST(SettingsDialog, DefaultsRefusalOfNineSaveAndAFailedSave) {
     failing.show();
     EXPECT_TRUE(save(failing).contains(QString::fromStdString(missing)));
     EXPECT_TRUE(failing.isVisible());
+}
+
+TEST(SettingsDialog, RefusesValuesTooLargeOrOnMoreThanOneLine) {
+    kestrum::testing::TempFolder folder;
+    kestrum::qt::SettingsDialog dialog(folder.file("config.txt"));
+    dialog.show();
+    for (const auto& [text, message] : {std::pair{"40000", "10から32767までの値に設定して下さい。"},
+                                        {"1e9", "10から32767までの値に設定して下さい。"},
+                                        {"15\n20", "値は改行を含めずに入力して下さい。"}}) {
+        dialog.opeval()->setText(QString::fromUtf8(text));
+        dialog.saveButton()->setFocus();
+        EXPECT_EQ(save(dialog), QStringLiteral("操作性調整値|") + QString::fromUtf8(message) + "\n");
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.focusWidget(), dialog.opeval());
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.file("config.txt")));
+}
+
+// Shows the dialog through the platform and does `act` to it once it is up; whether a save closed it.
+static bool showAndDo(kestrum::qt::QtPlatform& platform, kestrum::SettingsOccasion occasion,
+                      const std::function<void(QWidget*)>& act) {
+    QTimer timer;
+    int acts = 0;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget(); dialog && acts++ < 50) act(dialog);
+    });
+    timer.start(5);
+    return platform.showSettingsDialog(occasion);
+}
+
+TEST(SettingsDialog, EscapeClosesOnlyTheFirstRunDialogTheCloseBoxBoth) {
+    using kestrum::SettingsOccasion;
+    kestrum::testing::TempFolder folder;
+    kestrum::qt::QtPlatform platform(folder.str());
+    auto escape = [](QWidget* dialog) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(dialog, &key);
+    };
+    EXPECT_FALSE(showAndDo(platform, SettingsOccasion::FirstRun, escape));
+    EXPECT_FALSE(showAndDo(platform, SettingsOccasion::FirstRun, [](QWidget* d) { d->close(); }));
+    EXPECT_FALSE(showAndDo(platform, SettingsOccasion::DuringMatch, [](QWidget* d) { d->close(); }));
+    // During a match Escape does nothing: only the close box (here after a while) or a save close it.
+    int escapes = 0;
+    EXPECT_FALSE(showAndDo(platform, SettingsOccasion::DuringMatch, [&](QWidget* d) {
+        if (++escapes < 10) return escape(d);
+        d->close();
+    }));
+    EXPECT_EQ(escapes, 10);
+    EXPECT_TRUE(showAndDo(platform, SettingsOccasion::FirstRun, [](QWidget* d) {
+        static_cast<kestrum::qt::SettingsDialog*>(d)->saveButton()->click();
+    }));
+    std::ifstream saved(folder.file("config.txt"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), " 1 \r\n10\r\n");
 }
