@@ -65,12 +65,18 @@ TEST(SettingsDialog, RefusesValuesTooLargeOrOnMoreThanOneLine) {
 }
 
 // Shows the dialog through the platform and does `act` to it once it is up; whether a save closed it.
+// A dialog still open after 50 acts is closed, so that a test fails instead of hanging.
 static bool showAndDo(kestrum::qt::QtPlatform& platform, kestrum::SettingsOccasion occasion,
                       const std::function<void(QWidget*)>& act) {
     QTimer timer;
     int acts = 0;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (QWidget* dialog = QApplication::activeModalWidget(); dialog && acts++ < 50) act(dialog);
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            if (acts++ < 50)
+                act(dialog);
+            else
+                dialog->close(), ADD_FAILURE() << "the dialog did not close";
+        }
     });
     timer.start(5);
     return platform.showSettingsDialog(occasion);
