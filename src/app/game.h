@@ -11,9 +11,11 @@
 //   ui/match_setup.cpp     new match
 //   ui/layout.cpp          new round's battlefield
 //   sound/sounds.cpp       the two explosion sounds
+//   computer/opponent.cpp  the computer on the second seat
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -22,6 +24,7 @@
 #include "app/screen.h"
 #include "field/battlefield.h"
 #include "input/virtual_keys.h"
+#include "computer/computer.h"
 
 namespace kestrum {
 
@@ -66,16 +69,22 @@ class Game {
 
     // The next uniform random number in [0, 1), never 1.
     float rnd();
-    void seed(uint32_t seed) { rng_.seed(seed); }
+    void seed(uint32_t seed);
     // Replaces the generator (tests script the battlefield with it); an empty function restores it.
     void setRandomSource(std::function<float()> source) { randomSource_ = std::move(source); }
 
     // Text of a box as the window shows it.
     const std::string& boxText(Box box) const;
 
+    // The computer on the second seat, when the settings give it one.
+    const computer::Computer* opponent() const { return opponent_.get(); }
+
   private:
     // app/game.cpp
     void runTickTimer(); // the simulation timer at the handling period
+    // computer/opponent.cpp
+    void applyOpponent();
+    void driveOpponent();
     // input/keys.cpp
     void launch(int player);
     void abandonMatch();
@@ -108,6 +117,8 @@ class Game {
     Battlefield field_;
     std::mt19937 rng_;
     std::function<float()> randomSource_;
+    std::unique_ptr<computer::Computer> opponent_;
+    uint32_t opponentSeed_ = 0;
 };
 
 } // namespace kestrum

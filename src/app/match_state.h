@@ -20,6 +20,7 @@ struct MatchState {
     int16_t kbtype = 0;
     int16_t opeval = 0;
     int16_t keys2[kKeys] = {}; // second player's keys, in the order W, S, Q, E, A, D, X, Z, C
+    int16_t opponent = 0;      // who plays the second seat: 0 a person, 1..3 the computer's strength
 
     // Match options and flow.
     double mode = 0; // number: holds a 64-bit float, 0 shell battle, 1 rocket battle

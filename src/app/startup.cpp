@@ -9,7 +9,9 @@ namespace kestrum {
 
 void Game::load() {
     // The layout draws from the generator every round.
-    rng_.seed(platform_.clockSeed());
+    const uint32_t seed = platform_.clockSeed();
+    rng_.seed(seed);
+    opponentSeed_ = seed;
 
     // Measures of the drawing area and of the pictures.
     st_.scrw = float(Battlefield::kWidth);
@@ -93,6 +95,7 @@ void Game::load() {
             return;
         }
     }
+    applyOpponent();
 
     // The start tick comes right after the window has been shown.
     platform_.setStartInterval(1);

@@ -120,15 +120,18 @@ void Game::openSettings() {
     // A file that vanished or was spoiled meanwhile must not leave half-read settings behind.
     const int16_t kbtype = st_.kbtype;
     const int16_t opeval = st_.opeval;
+    const int16_t opponent = st_.opponent;
     int16_t keys2[kKeys];
     for (int i = 0; i < kKeys; ++i)
         keys2[i] = st_.keys2[i];
     if (!configp()) {
         st_.kbtype = kbtype;
         st_.opeval = opeval;
+        st_.opponent = opponent;
         for (int i = 0; i < kKeys; ++i)
             st_.keys2[i] = keys2[i];
     }
+    applyOpponent();
     runTickTimer();
 }
 

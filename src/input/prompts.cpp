@@ -12,6 +12,8 @@ void Game::setBoxText(Box b, const std::string& text) {
     case Box::Sels: onSelsChanged(); break;
     case Box::Againput: onAgainputChanged(); break;
     }
+    // The computer on the second seat reads the answers as they are typed, as a person beside it would.
+    if (opponent_) opponent_->watch(computer::screenTexts(screen_));
 }
 
 void Game::focusBox(Box b) {

@@ -162,6 +162,12 @@ ParseResult parseNumbers(std::string_view text) {
     // The second number is the tick period: 0 would stop the timer for good and a negative one has no
     // meaning, so such a file is as unreadable as a missing one.
     result.reading.ok = result.reading.second.has_value() && *result.reading.second >= 1;
+    if (!result.reading.ok) return result;
+    // The optional third number: whatever it holds, the first two stand.
+    const bool dependsOnMore = result.dependsOnMore;
+    const std::optional<int16_t> third = readOne();
+    if (third && *third >= 1 && *third <= 3) result.reading.opponent = *third;
+    result.dependsOnMore = dependsOnMore;
     return result;
 }
 
@@ -244,12 +250,14 @@ double numericValue(std::string_view text) {
     return leadingNumber(text.substr(i)).value_or(0.0);
 }
 
-std::string configText(int keyboardType, const std::string& opevalText) {
+std::string configText(int keyboardType, const std::string& opevalText, int opponent) {
     // The number-printing form: a blank where a plus sign would be, the digits, one blank.
     std::string line1 = keyboardType < 0 ? "-" : " ";
     line1 += std::to_string(keyboardType < 0 ? -static_cast<long long>(keyboardType) : keyboardType);
     line1 += ' ';
-    return line1 + "\r\n" + opevalText + "\r\n";
+    std::string text = line1 + "\r\n" + opevalText + "\r\n";
+    if (opponent >= 1 && opponent <= 3) text += " " + std::to_string(opponent) + " \r\n";
+    return text;
 }
 
 namespace {

@@ -11,6 +11,7 @@ bool Game::configp() {
     if (reading.first) st_.kbtype = *reading.first;
     if (!reading.ok) return false;
     st_.opeval = *reading.second;
+    st_.opponent = reading.opponent;
     // Other keyboard types leave the second player's keys as they were.
     if (const auto table = keyTableFor(st_.kbtype)) std::copy(table->begin(), table->end(), st_.keys2);
     return true;

@@ -16,11 +16,13 @@ void SettingsForm::load() {
     if (*reading.first == 0) tenkey = false;
     if (*reading.first == 1) tenkey = true;
     opevalText = std::to_string(*reading.second);
+    opponent = reading.opponent;
 }
 
 void SettingsForm::restoreDefaults() {
     tenkey = true;
     opevalText = "10";
+    opponent = 0;
 }
 
 namespace {
@@ -38,7 +40,7 @@ SettingsForm::SaveOutcome SettingsForm::save() {
     // The text is stored as typed as the file's second line: a line break would split it.
     if (hasLineBreak(opevalText)) return SaveOutcome::NotOneLine;
     if (!(numericValue(opevalText) > 9)) return SaveOutcome::ValueTooSmall;
-    const std::string contents = configText(tenkey ? 1 : 0, opevalText);
+    const std::string contents = configText(tenkey ? 1 : 0, opevalText, opponent);
     // The file must read back, or the next start would show this dialog again.
     if (!parseConfig(contents).ok) return SaveOutcome::ValueTooLarge;
     std::string reason;

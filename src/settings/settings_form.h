@@ -21,6 +21,7 @@ class SettingsForm {
 
     bool tenkey = true;            // "１０キー有り"
     std::string opevalText = "10"; // the handling adjustment box, free text
+    int opponent = 0;              // "対戦相手": 0 a person, 1..3 the computer's strength
     std::string lastError;         // the system's reason after WriteFailed
 
     static constexpr const char* kTitle = "初期設定";

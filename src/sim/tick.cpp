@@ -69,6 +69,7 @@ void Game::tick() {
         screen_.again.visible = true;
         screen_.focus = Focus::Againput;
     }
+    if (opponent_) driveOpponent();
 }
 
 // A launched slot: a rocket on the pad or in the air, or a shell loading or flying.
