@@ -1,6 +1,7 @@
 #include "qt/settings_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -43,7 +44,7 @@ SettingsDialog::SettingsDialog(std::string cfgpath, QWidget* parent)
     setWindowTitle(qs(SettingsForm::kTitle));
     if (QFile::exists(QStringLiteral(":/kestrum.png"))) setWindowIcon(QIcon(QStringLiteral(":/kestrum.png")));
     setFont(gothicFont(9));
-    setFixedSize(twips(4005), twips(1500));
+    setFixedSize(twips(4005), twips(2190)); // the opponent's frame below the original form
 
     auto* frame1 = new QGroupBox(QStringLiteral("キーボード種別"), this);
     frameStyle(frame1);
@@ -67,6 +68,15 @@ SettingsDialog::SettingsDialog(std::string cfgpath, QWidget* parent)
     comdef_->setAutoDefault(false);
     comsave_->setAutoDefault(false);
 
+    // Who plays the second seat: its index is the number stored in config.txt.
+    auto* frame3 = new QGroupBox(QStringLiteral("対戦相手"), this);
+    frameStyle(frame3);
+    frame3->setGeometry(twipsRect(120, 1455, 3735, 615));
+    opponent_ = new QComboBox(frame3);
+    for (const char* choice : {"人", "コンピュータ（弱い）", "コンピュータ（普通）", "コンピュータ（強い）"})
+        opponent_->addItem(QString::fromUtf8(choice));
+    opponent_->setGeometry(twipsRect(120, 225, 2400, 300));
+
     connect(comdef_, &QPushButton::clicked, this, &SettingsDialog::restoreDefaults);
     connect(comsave_, &QPushButton::clicked, this, &SettingsDialog::save);
 
@@ -82,6 +92,7 @@ SettingsDialog::SettingsDialog(std::string cfgpath, QWidget* parent)
 void SettingsDialog::showForm() {
     tenkey_->setChecked(form_.tenkey);
     opeval_->setText(qs(form_.opevalText));
+    opponent_->setCurrentIndex(form_.opponent);
 }
 
 void SettingsDialog::restoreDefaults() {
@@ -92,6 +103,7 @@ void SettingsDialog::restoreDefaults() {
 void SettingsDialog::save() {
     form_.tenkey = tenkey_->isChecked();
     form_.opevalText = opeval_->text().toStdString();
+    form_.opponent = opponent_->currentIndex();
     switch (form_.save()) {
     case SettingsForm::SaveOutcome::Saved:
         accept();

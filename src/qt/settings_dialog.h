@@ -8,6 +8,7 @@
 #include "settings/settings_form.h"
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
@@ -22,6 +23,7 @@ class SettingsDialog : public QDialog {
     QLineEdit* opeval() const { return opeval_; }
     QPushButton* defaultsButton() const { return comdef_; }
     QPushButton* saveButton() const { return comsave_; }
+    QComboBox* opponent() const { return opponent_; }
 
     // Lets Escape close the dialog as the close box does.
     void setEscapeCloses(bool closes) { escapeCloses_ = closes; }
@@ -42,6 +44,7 @@ class SettingsDialog : public QDialog {
     QPushButton* comdef_;
     QPushButton* comsave_;
     bool escapeCloses_ = false;
+    QComboBox* opponent_;
 };
 
 } // namespace kestrum::qt

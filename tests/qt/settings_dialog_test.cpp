@@ -106,3 +106,32 @@ TEST(SettingsDialog, EscapeClosesOnlyTheFirstRunDialogTheCloseBoxBoth) {
     std::ifstream saved(folder.file("config.txt"), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), " 1 \r\n10\r\n");
 }
+
+TEST(SettingsDialog, OpponentFrameBelowTheFormStoresAThirdLineOnlyForTheComputer) {
+    kestrum::testing::TempFolder folder;
+    auto contents = [&] {
+        std::ifstream in(folder.file("config.txt"), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    kestrum::qt::SettingsDialog dialog(folder.file("config.txt"));
+    dialog.show();
+    // The original controls keep their places; the new frame lies below them.
+    EXPECT_EQ(dialog.saveButton()->geometry(), QRect(164, 64, 57, 25));
+    EXPECT_GE(dialog.opponent()->mapTo(&dialog, QPoint(0, 0)).y(), dialog.saveButton()->geometry().bottom());
+    EXPECT_LE(dialog.opponent()->mapTo(&dialog, QPoint(0, 0)).y() + dialog.opponent()->height(), dialog.height());
+    ASSERT_EQ(dialog.opponent()->count(), 4);
+    EXPECT_EQ(dialog.opponent()->currentText(), "人");
+    EXPECT_EQ(dialog.opponent()->itemText(3), "コンピュータ（強い）");
+
+    dialog.opponent()->setCurrentIndex(3);
+    EXPECT_EQ(save(dialog), "");
+    EXPECT_EQ(contents(), " 1 \r\n10\r\n 3 \r\n");
+
+    kestrum::qt::SettingsDialog again(folder.file("config.txt"));
+    EXPECT_EQ(again.opponent()->currentIndex(), 3);
+    again.show();
+    again.defaultsButton()->click();
+    EXPECT_EQ(again.opponent()->currentIndex(), 0);
+    EXPECT_EQ(save(again), "");
+    EXPECT_EQ(contents(), " 1 \r\n10\r\n");
+}
