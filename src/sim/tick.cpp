@@ -30,6 +30,8 @@ int labelCoordinate(double v) {
 } // namespace
 
 void Game::tick() {
+    // The computer's key comes between two ticks, as a person's does, judged on what the last one drew.
+    if (opponent_) driveOpponent();
     st_.turn = int16_t(st_.turn ^ 1);
     st_.dir = int16_t(st_.turn == 0 ? 1 : -1);
     st_.phase[st_.turn] = int16_t((st_.phase[st_.turn] + 1) & 7);
@@ -69,7 +71,6 @@ void Game::tick() {
         screen_.again.visible = true;
         screen_.focus = Focus::Againput;
     }
-    if (opponent_) driveOpponent();
 }
 
 // A launched slot: a rocket on the pad or in the air, or a shell loading or flying.
