@@ -22,9 +22,9 @@
 #include "app/match_state.h"
 #include "app/platform.h"
 #include "app/screen.h"
+#include "computer/computer.h"
 #include "field/battlefield.h"
 #include "input/virtual_keys.h"
-#include "computer/computer.h"
 
 namespace kestrum {
 

@@ -118,7 +118,8 @@ TEST(SettingsDialog, OpponentFrameBelowTheFormStoresAThirdLineOnlyForTheComputer
     // The original controls keep their places; the new frame lies below them.
     EXPECT_EQ(dialog.saveButton()->geometry(), QRect(164, 64, 57, 25));
     EXPECT_GE(dialog.opponent()->mapTo(&dialog, QPoint(0, 0)).y(), dialog.saveButton()->geometry().bottom());
-    EXPECT_LE(dialog.opponent()->mapTo(&dialog, QPoint(0, 0)).y() + dialog.opponent()->height(), dialog.height());
+    EXPECT_LE(dialog.opponent()->mapTo(&dialog, QPoint(0, 0)).y() + dialog.opponent()->height(),
+              dialog.height());
     ASSERT_EQ(dialog.opponent()->count(), 4);
     EXPECT_EQ(dialog.opponent()->currentText(), "人");
     EXPECT_EQ(dialog.opponent()->itemText(3), "コンピュータ（強い）");
