@@ -84,7 +84,7 @@ TEST(Opponent, TakenAtStartUpAndAtOnceAfterCtrlF1) {
     h.answer("1", "n", "n");
     // The dialog saves: letter keys and the weak computer; then a person; then a spoiled file.
     std::string next;
-    h.platform.onDialog = [&] { h.folder.write("config.txt", next); };
+    h.platform.onDialog = [&] { return h.folder.write("config.txt", next), true; };
     next = " 0 \r\n10\r\n 1 \r\n";
     h.game->keyDown(vk::F1, kCtrlMask);
     ASSERT_NE(h.game->opponent(), nullptr);
