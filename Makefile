@@ -31,7 +31,7 @@ test: deps-test
 
 bench: deps-test
 	@cmake --preset release >/dev/null && cmake --build --preset release -j$$(nproc) --target kestrum_bench
-	@build-release/bench/kestrum_bench
+	@build-release/bench/kestrum_bench --benchmark_out=build-release/bench.json --benchmark_out_format=json
 
 asan: deps-test
 	@cmake --preset asan -DBUILD_TESTING=ON >/dev/null && cmake --build --preset asan -j$$(nproc)

@@ -119,7 +119,12 @@ void BM_StartUpToFirstPrompt(benchmark::State& state) {
     state.counters["text_ms"] = median(textMs);
     state.counters["text_peak_mb"] = median(textMb);
     state.counters["memory_ratio"] = memoryRatio;
-    state.counters["within_budget"] = timeRatio <= 1.3 && memoryRatio <= 1.3 ? 1 : 0;
+    // The floor for a window that shows Japanese text is the text window, not the blank one.
+    const double timeVsText = median(gameMs) / median(textMs);
+    const double memoryVsText = median(gameMb) / median(textMb);
+    state.counters["time_ratio_vs_text"] = timeVsText;
+    state.counters["memory_ratio_vs_text"] = memoryVsText;
+    state.counters["within_budget"] = timeVsText <= 1.15 && memoryVsText <= 1.15 ? 1 : 0;
 }
 BENCHMARK(BM_StartUpToFirstPrompt)->Iterations(1)->Unit(benchmark::kSecond);
 
