@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -49,10 +52,19 @@ QRect scaled(const QRect& r, double scale) {
                  int(std::lround((r.top() + r.height()) * scale)) - top);
 }
 
-std::vector<Sprite> spritesOf(const Battlefield& f) {
-    std::vector<Sprite> s{f.jimen, f.ground[0], f.ground[1], f.base[0], f.base[1]};
-    s.insert(s.end(), std::begin(f.explosion), std::end(f.explosion));
+// The window's own drawing area in design pixels, whatever its scale.
+QRect designRect() {
+    return QRect(0, 0, kDesignWidth, kDesignHeight);
+}
+
+std::array<Sprite, 19> spritesOf(const Battlefield& f) {
+    std::array<Sprite, 19> s{f.jimen, f.ground[0], f.ground[1], f.base[0], f.base[1]};
+    std::copy(std::begin(f.explosion), std::end(f.explosion), s.begin() + 5);
     return s;
+}
+
+QRect spriteRect(const Sprite& s) {
+    return s.visible ? QRect(s.left, s.top, s.width, s.height) : QRect();
 }
 
 // Where the controls of a container sit on the window, and whether they can be seen at all.
@@ -61,6 +73,8 @@ struct Place {
     QRect clip;
     bool visible = false;
 };
+
+constexpr int kLabelFlags = Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
 
 Place placeOf(const Screen& s, Container c, int index);
 
@@ -127,21 +141,46 @@ template <typename Fn> void forEachLabel(const Screen& s, Fn fn) {
         fn(*l);
 }
 
+Qt::Alignment alignmentOf(const Label& l) {
+    return l.align == Align::Right    ? Qt::AlignRight
+           : l.align == Align::Center ? Qt::AlignHCenter
+                                      : Qt::AlignLeft;
+}
+
+QRect labelRect(const Label& l, QPoint origin, const QString& text) {
+    QRect r = qrect(l.rect).translated(origin);
+    if (l.autoSize) r.setWidth(QFontMetrics(modelFont(l.font)).horizontalAdvance(text));
+    return r;
+}
+
 void drawLabel(QPainter& p, const Label& l, QPoint origin) {
     const QFont& font = modelFont(l.font);
     const QString text = qs(l.caption);
-    QRect r = qrect(l.rect).translated(origin);
-    if (l.autoSize) r.setWidth(QFontMetrics(font).horizontalAdvance(text));
+    const QRect r = labelRect(l, origin, text);
     if (!l.transparent) p.fillRect(r, qcolor(l.backColor));
-    const Qt::Alignment h = l.align == Align::Right    ? Qt::AlignRight
-                            : l.align == Align::Center ? Qt::AlignHCenter
-                                                       : Qt::AlignLeft;
     p.setFont(font);
     p.setPen(qcolor(l.foreColor));
-    p.drawText(r, int(h | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip, text);
+    p.drawText(r, int(alignmentOf(l)) | kLabelFlags, text);
+}
+
+// Glyphs may reach a little past their advance (bearings, antialiasing).
+constexpr int kInkMargin = 4;
+
+// The pixels a label can touch: its box and its text, which is not clipped to the box.
+QRect labelBounds(const Label& l, QPoint origin, QRect clip) {
+    const QString text = qs(l.caption);
+    const QRect r = labelRect(l, origin, text);
+    const QRect ink =
+        QFontMetrics(modelFont(l.font)).boundingRect(r, int(alignmentOf(l)) | kLabelFlags, text);
+    return (r | ink.adjusted(-kInkMargin, -kInkMargin, kInkMargin, kInkMargin)) & clip;
 }
 
 // A frame: an etched box under its caption.
+QRect frameCaption(const Label& l, const QRect& r, const QString& text) {
+    const QFontMetrics fm(modelFont(l.font));
+    return QRect(r.left() + 8, r.top(), fm.horizontalAdvance(text) + 4, fm.height());
+}
+
 void drawFrame(QPainter& p, const Label& l, QPoint origin, const QPalette& palette) {
     const QFont& font = modelFont(l.font);
     const QFontMetrics fm(font);
@@ -150,11 +189,25 @@ void drawFrame(QPainter& p, const Label& l, QPoint origin, const QPalette& palet
     const QRect box = r.adjusted(0, fm.height() / 2, -1, -1);
     qDrawShadeRect(&p, box, palette, true, 1, 0);
     const QString text = qs(l.caption);
-    const QRect caption(r.left() + 8, r.top(), fm.horizontalAdvance(text) + 4, fm.height());
+    const QRect caption = frameCaption(l, r, text);
     p.fillRect(caption, qcolor(l.backColor));
     p.setFont(font);
     p.setPen(qcolor(l.foreColor));
     p.drawText(caption, Qt::AlignCenter | Qt::TextSingleLine, text);
+}
+
+QRect frameBounds(const Label& l, QPoint origin, QRect clip) {
+    const QRect r = qrect(l.rect).translated(origin);
+    const QString text = qs(l.caption);
+    const QRect caption = frameCaption(l, r, text);
+    const QRect ink =
+        QFontMetrics(modelFont(l.font)).boundingRect(caption, Qt::AlignCenter | Qt::TextSingleLine, text);
+    return (r | caption | ink.adjusted(-kInkMargin, -kInkMargin, kInkMargin, kInkMargin)) & clip;
+}
+
+// A panel fills its rectangle inside its container and draws its border over the whole rectangle.
+QRect panelRect(const Panel& panel, const Place& place) {
+    return qrect(panel.rect).translated(place.origin - QPoint(panel.rect.left, panel.rect.top));
 }
 
 const TextBox& boxModel(const Screen& s, Box b) {
@@ -187,6 +240,38 @@ int boxOfFocus(Focus f) {
     return -1;
 }
 
+// The model's BBGGRR as Qt's 0xffRRGGBB.
+QRgb toQRgb(uint32_t c) {
+    return 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+// A raster pixel as a factor x factor block of the image.
+void putBlock(QImage& image, int x, int y, int factor, uint32_t c) {
+    const QRgb rgb = toQRgb(c);
+    for (int dy = 0; dy < factor; ++dy) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y * factor + dy)) + x * factor;
+        std::fill_n(line, factor, rgb);
+    }
+}
+
+// One row of model colours as Qt pixels, each repeated factor times: straight loops the compiler
+// turns into vector code for the usual factors 1 and 2.
+void widenRow(const uint32_t* src, QRgb* dst, int w, int factor) {
+    if (factor == 1) {
+        for (int x = 0; x < w; ++x)
+            dst[x] = toQRgb(src[x]);
+    } else if (factor == 2) {
+        for (int x = 0; x < w; ++x) {
+            const uint64_t rgb = toQRgb(src[x]);
+            const uint64_t pair = rgb | rgb << 32;
+            std::memcpy(dst + 2 * x, &pair, sizeof pair);
+        }
+    } else {
+        for (int x = 0; x < w; ++x)
+            std::fill_n(dst + x * factor, factor, toQRgb(src[x]));
+    }
+}
+
 } // namespace
 
 MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
@@ -199,16 +284,17 @@ MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
     // from a box.
     setFocusPolicy(Qt::TabFocus);
 
-    for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput}) {
-        auto* edit = new QLineEdit(this);
-        edit->setFont(gothicFont(12));
-        edit->setFocusPolicy(Qt::ClickFocus);
-        edit->hide();
-        edit->installEventFilter(this);
-        connect(edit, &QLineEdit::textEdited, this,
-                [this, b](const QString& text) { handle([&] { game_.setBoxText(b, text.toStdString()); }); });
-        edits_[size_t(b)] = edit;
-    }
+    // Every control, in the order the painter visits them within their containers.
+    const Screen& s = game_.screen();
+    forEachLabel(s, [this](const Label& l) { labels_.push_back(&l); });
+    drawnLabels_.resize(labels_.size());
+    for (int n = 0; n < 4; ++n)
+        panels_.push_back(&s.establish[n]);
+    for (int n = 0; n < 4; ++n)
+        panels_.push_back(&s.estafigure[n]);
+    panels_.push_back(&s.selcon);
+    panels_.push_back(&s.again);
+    drawnPanels_.resize(panels_.size());
     fitToScreen();
 
     platform_.setMainWindow(this);
@@ -216,6 +302,40 @@ MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
     connect(&platform_.tickTimer(), &TickTimer::timeout, this, [this] { handle([this] { game_.tick(); }); });
     connect(&platform_.startTimer(), &QTimer::timeout, this,
             [this] { handle([this] { game_.startTick(); }); });
+}
+
+QLineEdit* MainWindow::makeEdit(Box b) {
+    // The boxes of later prompts are made when they are first shown: the first frame needs one.
+    QLineEdit*& edit = edits_[size_t(b)];
+    if (edit) return edit;
+    edit = new QLineEdit(this);
+    edit->setFont(gothicFont(12 * scale_));
+    edit->setFocusPolicy(Qt::ClickFocus);
+    edit->hide();
+    edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textEdited, this,
+            [this, b](const QString& text) { handle([&] { game_.setBoxText(b, text.toStdString()); }); });
+    return edit;
+}
+
+QLineEdit* MainWindow::boxEdit(Box box) {
+    if (!edits_[size_t(box)]) mirrorBox(box);
+    return edits_[size_t(box)];
+}
+
+void MainWindow::mirrorBox(Box b) {
+    const Screen& s = game_.screen();
+    const TextBox& model = boxModel(s, b);
+    const Place place = placeOf(s, model.parent, 0);
+    QLineEdit* edit = makeEdit(b);
+    const QRect geometry = scaled(qrect(model.rect).translated(place.origin), scale_);
+    if (edit->geometry() != geometry) edit->setGeometry(geometry);
+    const QString text = qs(model.text);
+    if (edit->text() != text) {
+        const QSignalBlocker quiet(edit); // the model set it: no change event back
+        edit->setText(text);
+    }
+    edit->setVisible(place.visible);
 }
 
 template <typename Handler> void MainWindow::handle(Handler&& handler) {
@@ -232,31 +352,100 @@ void MainWindow::syncFromModel() {
     const Screen& s = game_.screen();
     if (windowTitle() != qs(s.title)) setWindowTitle(qs(s.title));
 
-    for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput}) {
-        const TextBox& model = boxModel(s, b);
-        QLineEdit* edit = edits_[size_t(b)];
-        const Place place = placeOf(s, model.parent, 0);
-        const QRect geometry = scaled(qrect(model.rect).translated(place.origin), scale_);
-        if (edit->geometry() != geometry) edit->setGeometry(geometry);
-        const QString text = qs(model.text);
-        if (edit->text() != text) {
-            const QSignalBlocker quiet(edit); // the model set it: no change event back
-            edit->setText(text);
-        }
-        edit->setVisible(place.visible);
-    }
+    for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput})
+        if (edits_[size_t(b)] || placeOf(s, boxModel(s, b).parent, 0).visible) mirrorBox(b);
 
     const int focusBox = boxOfFocus(s.focus);
     QWidget* target = this;
-    if (focusBox >= 0 && !edits_[size_t(focusBox)]->isHidden()) target = edits_[size_t(focusBox)];
+    if (focusBox >= 0 && edits_[size_t(focusBox)] && !edits_[size_t(focusBox)]->isHidden())
+        target = edits_[size_t(focusBox)];
     if (QApplication::focusWidget() != target || focusWidget() != target)
         target->setFocus(Qt::OtherFocusReason);
 
-    Drawn now{s, spritesOf(game_.field()), game_.field().revision()};
-    if (!drawn_ || !(*drawn_ == now)) {
-        drawn_ = std::move(now);
+    const QRegion changed = takeChangedRegion();
+    if (changed.isEmpty()) return;
+    if (scale_ != 1.0 || changed.boundingRect() == designRect())
         update();
+    else
+        update(changed);
+}
+
+QRegion MainWindow::takeChangedRegion() {
+    const Screen& s = game_.screen();
+    QRegion changed = takeFieldChanges();
+    if (!drawnOnce_) {
+        changed = designRect();
+        drawnOnce_ = true;
     }
+    for (size_t i = 0; i < labels_.size(); ++i) {
+        const Label& l = *labels_[i];
+        DrawnLabel& d = drawnLabels_[i];
+        const Place place = placeOf(s, l.parent, l.parentIndex);
+        const bool shown = l.visible && place.visible;
+        if (shown == d.shown &&
+            (!shown || (l == d.label && place.origin == d.origin && place.clip == d.clip)))
+            continue;
+        const QRect bounds = shown ? labelBounds(l, place.origin, place.clip) : QRect();
+        changed += d.bounds;
+        changed += bounds;
+        d = {l, place.origin, place.clip, shown, bounds};
+    }
+    for (size_t i = 0; i < panels_.size(); ++i) {
+        const Panel& panel = *panels_[i];
+        DrawnPanel& d = drawnPanels_[i];
+        const Place place = placeOfPanel(s, panel);
+        if (place.visible == d.shown &&
+            (!place.visible || (panel == d.panel && place.origin == d.origin && place.clip == d.clip)))
+            continue;
+        const QRect bounds = place.visible ? panelRect(panel, place) & designRect() : QRect();
+        changed += d.bounds;
+        changed += bounds;
+        d = {panel, place.origin, place.clip, place.visible, bounds};
+    }
+    // The frame is drawn inside the prompt panel, at its own container's origin.
+    const Place selcon = placeOfPanel(s, s.selcon);
+    const Place frame = placeOf(s, Container::Sel5, 0);
+    const QPoint origin = placeOf(s, s.sel5.parent, s.sel5.parentIndex).origin;
+    const bool shown = selcon.visible && frame.visible;
+    DrawnLabel& d = drawnFrame_;
+    if (shown != d.shown || (shown && (s.sel5 != d.label || origin != d.origin || selcon.clip != d.clip))) {
+        const QRect bounds = shown ? frameBounds(s.sel5, origin, selcon.clip) : QRect();
+        changed += d.bounds;
+        changed += bounds;
+        d = {s.sel5, origin, selcon.clip, shown, bounds};
+    }
+    return changed & designRect();
+}
+
+QRegion MainWindow::takeFieldChanges() {
+    Battlefield& field = game_.field();
+    const QRect whole(0, 0, Battlefield::kWidth, Battlefield::kHeight);
+    const bool all = field.takeChanges(changedPixels_);
+    const auto sprites = spritesOf(field);
+    const bool blank = field.blank();
+    QRegion changed;
+    if (all || blank != drawnBlank_) {
+        imageStale_ = true;
+        changed = whole;
+    } else {
+        for (size_t i = 0; i < sprites.size(); ++i) {
+            if (sprites[i] == drawnSprites_[i]) continue;
+            imageStale_ = true;
+            changed += spriteRect(drawnSprites_[i]) & whole;
+            changed += spriteRect(sprites[i]) & whole;
+        }
+        // Trail points drawn or erased: they go straight into the kept image, as the colour test
+        // reads them, and only they are repainted.
+        const bool keep = !imageStale_ && !image_.isNull();
+        for (uint32_t i : changedPixels_) {
+            const int x = int(i % Battlefield::kWidth), y = int(i / Battlefield::kWidth);
+            if (keep) putBlock(image_, x, y, imageFactor_, uint32_t(field.point(x, y)));
+            changed += QRect(x, y, 1, 1);
+        }
+    }
+    drawnSprites_ = sprites;
+    drawnBlank_ = blank;
+    return changed;
 }
 
 bool MainWindow::boxHasFocus() const {
@@ -277,6 +466,7 @@ void MainWindow::setContentScale(double scale) {
     setFixedSize(scaledSize(QSize(kDesignWidth, kDesignHeight), scale));
     for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput}) {
         QLineEdit* edit = edits_[size_t(b)];
+        if (!edit) continue; // made at the scale of its time
         edit->setFont(gothicFont(12 * scale));
         const TextBox& model = boxModel(game_.screen(), b);
         edit->setGeometry(
@@ -346,80 +536,67 @@ bool MainWindow::focusNextPrevChild(bool) {
     return false;
 }
 
-namespace {
-
-// The model's BBGGRR as Qt's 0xffRRGGBB.
-QRgb toQRgb(uint32_t c) {
-    return 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
-
-// A raster pixel as a factor x factor block of the image.
-void putBlock(QImage& image, int x, int y, int factor, uint32_t c) {
-    const QRgb rgb = toQRgb(c);
-    for (int dy = 0; dy < factor; ++dy) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y * factor + dy)) + x * factor;
-        std::fill_n(line, factor, rgb);
-    }
-}
-
-} // namespace
-
 const QImage& MainWindow::battlefieldImage(int factor) {
-    const Battlefield& field = game_.field();
-    const bool all = game_.field().takeChanges(changedPixels_);
-    auto source = std::make_pair(spritesOf(field), factor);
-    if (!all && imageSource_ && *imageSource_ == source && !image_.isNull()) {
-        // Only trail points moved: redraw just those pixels, as the colour test reads them.
-        for (uint32_t i : changedPixels_) {
-            const int x = int(i % Battlefield::kWidth), y = int(i / Battlefield::kWidth);
-            putBlock(image_, x, y, factor, uint32_t(field.point(x, y)));
-        }
-        return image_;
-    }
+    if (!imageStale_ && imageFactor_ == factor && !image_.isNull()) return image_;
     // Built at the device's own pixel size, each raster pixel a factor x factor block, so that the
     // painter copies it 1:1 instead of running a general scaler on every frame.
     const int w = Battlefield::kWidth, h = Battlefield::kHeight;
     if (image_.width() != w * factor || image_.format() != QImage::Format_RGB32)
         image_ = QImage(w * factor, h * factor, QImage::Format_RGB32);
     image_.setDevicePixelRatio(factor);
-    field.compose(composed_);
+    game_.field().compose(composed_);
     for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y * factor));
         const uint32_t* src = &composed_[size_t(y) * w];
-        for (int x = 0; x < w; ++x) {
-            const QRgb rgb = toQRgb(src[x]);
-            for (int k = 0; k < factor; ++k)
-                line[x * factor + k] = rgb;
-        }
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y * factor));
+        widenRow(src, line, w, factor);
         for (int k = 1; k < factor; ++k)
-            std::copy_n(line, size_t(w) * size_t(factor),
-                        reinterpret_cast<QRgb*>(image_.scanLine(y * factor + k)));
+            std::memcpy(image_.scanLine(y * factor + k), line, size_t(w) * size_t(factor) * sizeof(QRgb));
     }
-    imageSource_ = std::move(source);
+    imageFactor_ = factor;
+    imageStale_ = false;
     return image_;
 }
 
-void MainWindow::paintEvent(QPaintEvent*) {
+void MainWindow::paintBattlefield(QPainter& p, const QRegion& region) {
+    const QRect field(0, 0, Battlefield::kWidth, Battlefield::kHeight);
+    if (game_.field().blank()) {
+        p.fillRect(field, qcolor(colour::screenCyan)); // before the first match: sky only
+        return;
+    }
+    // The battlefield raster, pixel for pixel (no smoothing) on high-DPI screens: whole blocks per
+    // pixel at the device's integer scale; a fractional remainder is left to nearest-neighbour scaling.
+    const QTransform& t = p.deviceTransform();
+    const bool shrunk = scale_ != 1.0;
+    const int factor = std::clamp(int(shrunk ? std::ceil(t.m11() - 0.01) : t.m11() + 0.01), 1, 8);
+    const QImage& image = battlefieldImage(factor);
+    if (shrunk || t.m11() != factor || t.m22() != factor) {
+        p.drawImage(field, image);
+        return;
+    }
+    // Only the rectangles asked for: a tick's repaint is a few trail points and labels.
+    for (const QRect& r : region) {
+        const QRect target = r & field;
+        if (!target.isEmpty())
+            p.drawImage(target, image, QRect(target.topLeft() * factor, target.size() * factor));
+    }
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
     const Screen& s = game_.screen();
     QPainter p(this);
     // Shrunk to fit a small screen: everything in design coordinates, the battlefield smoothed so
-    // that thin trails do not drop out between the kept pixels.
+    // that thin trails do not drop out between the kept pixels; such a window repaints whole.
     const bool shrunk = scale_ != 1.0;
     if (shrunk) {
         p.scale(scale_, scale_);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
     }
+    // Whatever changed without a sync is still repainted, in this frame where it lies inside it.
+    const QRegion unsynced = takeChangedRegion();
+    const QRegion region = shrunk ? QRegion(designRect()) : event->region();
+    if (!shrunk && !(unsynced - region).isEmpty()) update(unsynced - region);
 
-    // The battlefield raster, pixel for pixel (no smoothing) on high-DPI screens: whole blocks per
-    // pixel at the device's integer scale; a fractional remainder is left to nearest-neighbour scaling.
-    const QRect field(0, 0, Battlefield::kWidth, Battlefield::kHeight);
-    if (game_.field().blank()) {
-        p.fillRect(field, qcolor(colour::screenCyan)); // before the first match: sky only
-    } else {
-        const double deviceScale = p.deviceTransform().m11();
-        const int factor = std::clamp(int(shrunk ? std::ceil(deviceScale - 0.01) : deviceScale + 0.01), 1, 8);
-        p.drawImage(field, battlefieldImage(factor));
-    }
+    paintBattlefield(p, region);
 
     // Printed texts, at full resolution.
     for (const PrintedText& t : game_.field().texts()) {
@@ -429,24 +606,35 @@ void MainWindow::paintEvent(QPaintEvent*) {
         p.drawText(QPoint(t.x, t.y + QFontMetrics(font).ascent()), qs(t.text));
     }
 
-    // Labels straight on the window.
-    forEachLabel(s, [&](const Label& l) {
-        if (l.visible && l.parent == Container::Window) drawLabel(p, l, QPoint(0, 0));
-    });
+    // Labels straight on the window. A label outside the repainted region is not even laid out.
+    for (size_t i = 0; i < labels_.size(); ++i) {
+        const DrawnLabel& d = drawnLabels_[i];
+        if (d.shown && d.label.parent == Container::Window && region.intersects(d.bounds))
+            drawLabel(p, d.label, d.origin);
+    }
 
     // Panels with their contents, each clipped to its panel.
     auto drawChildren = [&](Container c, int index, const Place& place) {
-        p.save();
-        p.setClipRect(place.clip);
-        forEachLabel(s, [&](const Label& l) {
-            if (l.visible && l.parent == c && l.parentIndex == index) drawLabel(p, l, place.origin);
-        });
-        p.restore();
+        bool clipped = false;
+        for (size_t i = 0; i < labels_.size(); ++i) {
+            const DrawnLabel& d = drawnLabels_[i];
+            if (!d.shown || d.label.parent != c || d.label.parentIndex != index ||
+                !region.intersects(d.bounds))
+                continue;
+            if (!clipped) {
+                p.save();
+                p.setClipRect(place.clip);
+                clipped = true;
+            }
+            drawLabel(p, d.label, d.origin);
+        }
+        if (clipped) p.restore();
     };
     auto drawPanel = [&](const Panel& panel, bool border) -> std::optional<Place> {
         const Place place = placeOfPanel(s, panel);
         if (!place.visible) return std::nullopt;
-        const QRect r = qrect(panel.rect).translated(place.origin - QPoint(panel.rect.left, panel.rect.top));
+        const QRect r = panelRect(panel, place);
+        if (!region.intersects(r)) return place;
         p.fillRect(r.intersected(place.clip), qcolor(panel.backColor));
         if (border) qDrawShadeRect(&p, r, palette(), true, 1, 0);
         return place;
@@ -462,10 +650,12 @@ void MainWindow::paintEvent(QPaintEvent*) {
     if (const auto selcon = drawPanel(s.selcon, true)) {
         const Place frame = placeOf(s, Container::Sel5, 0);
         if (frame.visible) {
-            p.save();
-            p.setClipRect(selcon->clip);
-            drawFrame(p, s.sel5, placeOf(s, s.sel5.parent, s.sel5.parentIndex).origin, palette());
-            p.restore();
+            if (region.intersects(drawnFrame_.bounds)) {
+                p.save();
+                p.setClipRect(selcon->clip);
+                drawFrame(p, s.sel5, placeOf(s, s.sel5.parent, s.sel5.parentIndex).origin, palette());
+                p.restore();
+            }
             drawChildren(Container::Sel5, 0, frame);
         }
         drawChildren(Container::Selcon, 0, *selcon);

@@ -4,12 +4,11 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
-#include <tuple>
 #include <vector>
 
 #include <QImage>
 #include <QMargins>
+#include <QRegion>
 #include <QWidget>
 
 #include "app/game.h"
@@ -28,8 +27,8 @@ class MainWindow : public QWidget {
     // The load step; runs before the window is first shown (it may show the settings dialog).
     void runLoadStep();
 
-    // The line edit that mirrors a text box of the model.
-    QLineEdit* boxEdit(Box box) const { return edits_[size_t(box)]; }
+    // The line edit that mirrors a text box of the model (made when first needed).
+    QLineEdit* boxEdit(Box box);
 
     // Mirrors the model after an event: box texts, visibility, focus, and a repaint if anything
     // drawn has changed.
@@ -52,9 +51,17 @@ class MainWindow : public QWidget {
   private:
     template <typename Handler> void handle(Handler&& handler);
     bool boxHasFocus() const;
+    QLineEdit* makeEdit(Box box);
+    // Geometry, text and visibility of a box's line edit from the model (made if need be).
+    void mirrorBox(Box box);
+
+    // Takes what changed on screen since the last call and returns where the window differs.
+    QRegion takeChangedRegion();
+    QRegion takeFieldChanges();
     const QImage& battlefieldImage(int factor);
     // Shrinks the window if its screen cannot show it whole.
     void fitToScreen();
+    void paintBattlefield(QPainter& p, const QRegion& region);
 
     Game& game_;
     QtPlatform& platform_;
@@ -62,18 +69,36 @@ class MainWindow : public QWidget {
     double scale_ = 1.0;
     QMargins fittedFrame_; // the window frame the last fit allowed for
 
-    // What was last handed to the painter, to repaint only on a change.
-    struct Drawn {
-        Screen screen;
-        std::vector<Sprite> sprites;
-        uint64_t revision = 0;
-        bool operator==(const Drawn&) const = default;
+    // Every control the window paints from the model, as last taken: its data, where its container
+    // put it, and the pixels it covers (empty while hidden). A control that changed is repainted
+    // over both its old and its new pixels.
+    struct DrawnLabel {
+        Label label;
+        QPoint origin;
+        QRect clip;
+        bool shown = false;
+        QRect bounds;
     };
-    std::optional<Drawn> drawn_;
+    struct DrawnPanel {
+        Panel panel;
+        QPoint origin;
+        QRect clip;
+        bool shown = false;
+        QRect bounds;
+    };
+    std::vector<const Label*> labels_; // in drawing order within each container
+    std::vector<DrawnLabel> drawnLabels_;
+    std::vector<const Panel*> panels_;
+    std::vector<DrawnPanel> drawnPanels_;
+    DrawnLabel drawnFrame_;
+    bool drawnOnce_ = false;
 
-    // The composed battlefield and what it was composed from.
+    // The battlefield as last taken, and the composed image kept between frames.
+    std::array<Sprite, 19> drawnSprites_{};
+    bool drawnBlank_ = true;
     QImage image_;
-    std::optional<std::pair<std::vector<Sprite>, int>> imageSource_;
+    int imageFactor_ = 0;
+    bool imageStale_ = true; // recompose before the next paint
     std::vector<uint32_t> changedPixels_;
     std::vector<uint32_t> composed_;
 };
