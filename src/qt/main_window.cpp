@@ -167,12 +167,19 @@ void drawLabel(QPainter& p, const Label& l, QPoint origin) {
 constexpr int kInkMargin = 4;
 
 // The pixels a label can touch: its box and its text, which is not clipped to the box.
-QRect labelBounds(const Label& l, QPoint origin, QRect clip) {
+QRect labelInk(const Label& l, QPoint origin) {
     const QString text = qs(l.caption);
     const QRect r = labelRect(l, origin, text);
     const QRect ink =
         QFontMetrics(modelFont(l.font)).boundingRect(r, int(alignmentOf(l)) | kLabelFlags, text);
-    return (r | ink.adjusted(-kInkMargin, -kInkMargin, kInkMargin, kInkMargin)) & clip;
+    return r | ink.adjusted(-kInkMargin, -kInkMargin, kInkMargin, kInkMargin);
+}
+
+// Labels that differ only in where they stand (a slot number following its shell) cover the same
+// pixels, moved: no need to lay the text out again.
+bool sameLook(const Label& a, const Label& b) {
+    return a.caption == b.caption && a.font == b.font && a.align == b.align && a.autoSize == b.autoSize &&
+           a.rect.width == b.rect.width && a.rect.height == b.rect.height;
 }
 
 // A frame: an etched box under its caption.
@@ -385,10 +392,21 @@ QRegion MainWindow::takeChangedRegion() {
         if (shown == d.shown &&
             (!shown || (l == d.label && place.origin == d.origin && place.clip == d.clip)))
             continue;
-        const QRect bounds = shown ? labelBounds(l, place.origin, place.clip) : QRect();
+        QRect ink;
+        if (shown && d.shown && sameLook(l, d.label))
+            ink = d.ink.translated(place.origin + QPoint(l.rect.left, l.rect.top) - d.origin -
+                                   QPoint(d.label.rect.left, d.label.rect.top));
+        else if (shown)
+            ink = labelInk(l, place.origin);
+        const QRect bounds = ink & place.clip;
         changed += d.bounds;
         changed += bounds;
-        d = {l, place.origin, place.clip, shown, bounds};
+        d.label = l; // assigned member by member: the caption's buffer is reused
+        d.origin = place.origin;
+        d.clip = place.clip;
+        d.shown = shown;
+        d.ink = ink;
+        d.bounds = bounds;
     }
     for (size_t i = 0; i < panels_.size(); ++i) {
         const Panel& panel = *panels_[i];
@@ -412,7 +430,11 @@ QRegion MainWindow::takeChangedRegion() {
         const QRect bounds = shown ? frameBounds(s.sel5, origin, selcon.clip) : QRect();
         changed += d.bounds;
         changed += bounds;
-        d = {s.sel5, origin, selcon.clip, shown, bounds};
+        d.label = s.sel5;
+        d.origin = origin;
+        d.clip = selcon.clip;
+        d.shown = shown;
+        d.bounds = bounds;
     }
     return changed & designRect();
 }

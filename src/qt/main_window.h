@@ -77,6 +77,7 @@ class MainWindow : public QWidget {
         QPoint origin;
         QRect clip;
         bool shown = false;
+        QRect ink; // unclipped
         QRect bounds;
     };
     struct DrawnPanel {
