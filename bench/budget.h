@@ -6,6 +6,18 @@
 
 #include <benchmark/benchmark.h>
 
+// Under callgrind (--collect-atstart=no) only the timed parts are counted: instruction counts that
+// do not depend on what else the machine is doing. Outside valgrind these are a few no-op
+// instructions.
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define KESTRUM_COUNT_START() CALLGRIND_TOGGLE_COLLECT
+#define KESTRUM_COUNT_STOP() CALLGRIND_TOGGLE_COLLECT
+#else
+#define KESTRUM_COUNT_START() ((void)0)
+#define KESTRUM_COUNT_STOP() ((void)0)
+#endif
+
 namespace kestrum::bench {
 
 inline void reportAgainst(benchmark::State& state, const std::string& name, double value, double budget) {

@@ -177,8 +177,11 @@ void BM_RunningMatchCpu(benchmark::State& state) {
     const int ticks0 = ticks, paints0 = counter.paints;
     const double cpu0 = processCpuSeconds();
     const auto wall0 = Clock::now();
-    for (auto _ : state)
+    for (auto _ : state) {
+        KESTRUM_COUNT_START();
         runEventLoopFor(std::chrono::seconds(3));
+        KESTRUM_COUNT_STOP();
+    }
     const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
     const double cpu = processCpuSeconds() - cpu0;
     if (!allInFlight(match.game.state())) state.SkipWithError("a shell landed while being measured");
@@ -186,6 +189,7 @@ void BM_RunningMatchCpu(benchmark::State& state) {
     reportAgainst(state, "cpu_ms_per_s", cpu / wall * 1000, 20);
     state.counters["ticks_per_s"] = (ticks - ticks0) / wall;
     state.counters["frames_per_s"] = (counter.paints - paints0) / wall;
+    state.counters["ticks"] = ticks - ticks0;
 }
 BENCHMARK(BM_RunningMatchCpu)->Iterations(1)->Unit(benchmark::kSecond);
 
