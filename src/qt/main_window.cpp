@@ -165,6 +165,8 @@ void drawLabel(QPainter& p, const Label& l, QPoint origin) {
 
 // Glyphs may reach a little past their advance (bearings, antialiasing).
 constexpr int kInkMargin = 4;
+// An etched border's one-pixel lines straddle the rectangle's edge on a high-DPI device.
+constexpr int kLineMargin = 1;
 
 // The pixels a label can touch: its box and its text, which is not clipped to the box.
 QRect labelInk(const Label& l, QPoint origin) {
@@ -209,12 +211,19 @@ QRect frameBounds(const Label& l, QPoint origin, QRect clip) {
     const QRect caption = frameCaption(l, r, text);
     const QRect ink =
         QFontMetrics(modelFont(l.font)).boundingRect(caption, Qt::AlignCenter | Qt::TextSingleLine, text);
-    return (r | caption | ink.adjusted(-kInkMargin, -kInkMargin, kInkMargin, kInkMargin)) & clip;
+    return (r.adjusted(-kLineMargin, -kLineMargin, kLineMargin, kLineMargin) | caption |
+            ink.adjusted(-kInkMargin, -kInkMargin, kInkMargin, kInkMargin)) &
+           clip;
 }
 
 // A panel fills its rectangle inside its container and draws its border over the whole rectangle.
 QRect panelRect(const Panel& panel, const Place& place) {
     return qrect(panel.rect).translated(place.origin - QPoint(panel.rect.left, panel.rect.top));
+}
+
+QRect panelBounds(const Panel& panel, const Place& place) {
+    return panelRect(panel, place).adjusted(-kLineMargin, -kLineMargin, kLineMargin, kLineMargin) &
+           designRect();
 }
 
 const TextBox& boxModel(const Screen& s, Box b) {
@@ -355,7 +364,7 @@ void MainWindow::runLoadStep() {
     handle([this] { game_.load(); });
 }
 
-void MainWindow::syncFromModel() {
+QRegion MainWindow::syncFromModel() {
     const Screen& s = game_.screen();
     if (windowTitle() != qs(s.title)) setWindowTitle(qs(s.title));
 
@@ -370,11 +379,13 @@ void MainWindow::syncFromModel() {
         target->setFocus(Qt::OtherFocusReason);
 
     const QRegion changed = takeChangedRegion();
-    if (changed.isEmpty()) return;
-    if (scale_ != 1.0 || changed.boundingRect() == designRect())
+    if (changed.isEmpty()) return changed;
+    if (scale_ != 1.0 || changed.boundingRect() == designRect()) {
         update();
-    else
-        update(changed);
+        return rect();
+    }
+    update(changed);
+    return changed;
 }
 
 QRegion MainWindow::takeChangedRegion() {
@@ -415,7 +426,7 @@ QRegion MainWindow::takeChangedRegion() {
         if (place.visible == d.shown &&
             (!place.visible || (panel == d.panel && place.origin == d.origin && place.clip == d.clip)))
             continue;
-        const QRect bounds = place.visible ? panelRect(panel, place) & designRect() : QRect();
+        const QRect bounds = place.visible ? panelBounds(panel, place) : QRect();
         changed += d.bounds;
         changed += bounds;
         d = {panel, place.origin, place.clip, place.visible, bounds};
@@ -656,7 +667,7 @@ void MainWindow::paintEvent(QPaintEvent* event) {
         const Place place = placeOfPanel(s, panel);
         if (!place.visible) return std::nullopt;
         const QRect r = panelRect(panel, place);
-        if (!region.intersects(r)) return place;
+        if (!region.intersects(panelBounds(panel, place))) return place;
         p.fillRect(r.intersected(place.clip), qcolor(panel.backColor));
         if (border) qDrawShadeRect(&p, r, palette(), true, 1, 0);
         return place;

@@ -30,9 +30,9 @@ class MainWindow : public QWidget {
     // The line edit that mirrors a text box of the model (made when first needed).
     QLineEdit* boxEdit(Box box);
 
-    // Mirrors the model after an event: box texts, visibility, focus, and a repaint if anything
-    // drawn has changed.
-    void syncFromModel();
+    // Mirrors the model after an event: box texts, visibility, focus, and a repaint of whatever
+    // drawn has changed. Returns the part of the window it asked Qt to repaint.
+    QRegion syncFromModel();
 
     // Draws everything at this scale (1 = the design size). Below 1 the window shrinks with it.
     void setContentScale(double scale);

@@ -115,3 +115,40 @@ TEST(PartialRepaint, ALabelThatChangesTextColourOrPlaceIsRepaintedWhole) {
     f.explosion[3].left += 50;
     EXPECT_TRUE(w.screenIsWhole());
 }
+
+TEST(PartialRepaint, AtTwiceThePixelsOnlyTheRegionAskedForIsRepaintedAndItSuffices) {
+    ShownWindow w;
+    w.window.hide(); // painted by hand below, at a device pixel ratio of 2
+    // render() puts the region's corner at the offset given: the same place, then.
+    auto render = [&](QImage& into, const QRegion& region) {
+        w.window.render(&into, region.boundingRect().topLeft(), region);
+    };
+    QImage screen(QSize(kDesignWidth, kDesignHeight) * 2, QImage::Format_RGB32);
+    screen.setDevicePixelRatio(2);
+    w.game.setBoxText(Box::Selw, "1");
+    w.game.setBoxText(Box::Selr, "n");
+    w.game.setBoxText(Box::Sels, "n");
+    w.window.syncFromModel();
+    render(screen, QRegion(0, 0, kDesignWidth, kDesignHeight));
+
+    MatchState& st = w.game.state();
+    for (int s = 0; s < kSlots; ++s) {
+        float* param = st.param[0][s];
+        param[0] = 1, param[1] = 120, param[2] = 70 + 3.0f * float(s), param[3] = param[0] / 50;
+        st.slot[0] = int16_t(s);
+        w.game.keyDown(vk::X, 0);
+    }
+    for (int step = 0; step < 400; ++step) {
+        w.game.tick();
+        const QRegion asked = w.window.syncFromModel();
+        ASSERT_NE(asked.boundingRect(), QRect(0, 0, kDesignWidth, kDesignHeight)) << "a tick repaints a part";
+        render(screen, asked);
+        if (step % 50 == 0) {
+            QImage whole(screen.size(), QImage::Format_RGB32);
+            whole.setDevicePixelRatio(2);
+            w.game.field().touch(); // composed afresh
+            render(whole, QRegion(0, 0, kDesignWidth, kDesignHeight));
+            ASSERT_TRUE(whole == screen) << "after tick " << step;
+        }
+    }
+}
