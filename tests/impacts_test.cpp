@@ -76,6 +76,8 @@ TEST(Impacts, SeventyPercentBlowsABaseUpOnceAndDecidesTheRound) {
     EXPECT_EQ(st.wins[0], 1);
     EXPECT_EQ(st.state[0][3] * 10 + st.target[0][3], 1003);
     EXPECT_TRUE(st.state[0][4] == 0 && played(SoundId::Ban) == 2 && !f.base[1].visible);
+    for (int s = 0; s < 3; ++s) // edited, or a rocket's fuel burnt: the new round restores the launch copy
+        st.param[1][s][1] = 0.5f, st.setv[1][s][1] = int16_t(100 + s), st.param[0][s][0] = 0.5f;
     // Frames 100, 90, ..., 10: the round ends, with the big sound, on the step that draws 10.
     for (int d = 100; d >= 10; d -= 10) {
         h.stepOf(0);
@@ -83,6 +85,11 @@ TEST(Impacts, SeventyPercentBlowsABaseUpOnceAndDecidesTheRound) {
         EXPECT_EQ(f.explosion[3].width * f.explosion[3].visible, d > 10 ? int(d * 0.396f) : 0) << d;
     }
     EXPECT_TRUE(f.base[1].visible && st.damage[1] == 0 && st.state[0][3] == 0); // the next round has begun
+    for (int p = 0; p < 2; ++p)
+        for (int s = 0; s < 5; ++s)
+            for (int k = 0; k < kParams; ++k)
+                EXPECT_EQ(st.param[p][s][k], st.setv[p][s][k])
+                    << "player " << p << " slot " << s << " row " << k;
 
     // Wrecking the own base gives the round away; both reaching five is a draw.
     st.wins[0] = st.wins[1] = 4;

@@ -82,3 +82,25 @@ TEST(Readouts, SlotRowStepsWithinOneToFiveAndTextForms) {
                   doubleText(shisya(-0.5f, 1)),
               "2.3 0.3 0");
 }
+
+TEST(Readouts, RocketShowsItsTotalWeightThenTheFuelLeftInFlight) {
+    Match h("2");
+    MatchState& st = h.st();
+    for (int p = 0; p < 2; ++p) {
+        float* param = st.param[p][0];
+        param[0] = 350, param[1] = 9999, param[2] = 50, param[3] = 5100, param[4] = 90;
+        h.refresh(p);
+        EXPECT_EQ(h.esta(8 + 6 * p + 5).caption, "10349") << p; // charge and fuel, in full
+    }
+    h.press(vk::X), h.press(98);
+    for (int n = 0; n < 5; ++n) // 1.5 kg a step
+        h.stepOf(0), h.stepOf(1);
+    for (int p = 0; p < 2; ++p) {
+        ASSERT_EQ(st.param[p][0][1], 9991.5f);
+        h.refresh(p);
+        const Screen& sc = h.screen();
+        EXPECT_EQ(sc.value[10 * p + 9].caption, "9992") << p; // whole kilograms, halves up
+        EXPECT_EQ(sc.value[10 * p + 3].caption, "350") << p;
+        EXPECT_EQ(sc.changetitle[2 + p].caption + sc.changetitle[4 + p].caption, "燃料残量(Kg)") << p;
+    }
+}
