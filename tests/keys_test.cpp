@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <tuple>
 
 #include "sim_fixture.h"
 
@@ -26,14 +28,27 @@ TEST(Keys, HeldFuelLoadGrowsByThePlaceAmountThenLaunches) {
     }
     h.game->keyUp(vk::D);
     h.press(vk::X);
-    const int16_t copied[6] = {50, 9000, 100, 2000, 45, 9050};
-    EXPECT_TRUE(std::equal(copied, copied + 6, st.setv[0][0]) && st.cursor[0] == 0 &&
-                h.screen().orbitnumber[0].visible);
+    EXPECT_EQ(std::to_array(st.setv[0][0]), (std::array<int16_t, 6>{50, 9000, 100, 2000, 45, 9050}));
+    EXPECT_EQ(st.cursor[0], 0);
+    EXPECT_TRUE(h.screen().orbitnumber[0].visible);
 
     // Fuel consumption and angle empty: refused, and the cursor jumps to the first empty row.
     st.slot[0] = 1, st.param[0][1][0] = 50, st.param[0][1][1] = 100, st.param[0][1][3] = 2000;
     h.press(vk::Z);
-    EXPECT_TRUE(st.cursor[0] == 3 && st.state[0][1] == 0 && !h.screen().orbitnumber[1].visible);
+    EXPECT_EQ(std::tuple(st.cursor[0], st.state[0][1], h.screen().orbitnumber[1].visible),
+              std::tuple(3, 0, false));
+}
+
+TEST(Keys, EachPlayersAdjustKeysAreLetGoOnTheirOwn) {
+    SimMatch h("1");
+    auto steps = [&] { return std::pair<int, int>(h.st().step[0], h.st().step[1]); };
+    h.press(vk::D), h.press(kPadDecrease);
+    h.game->keyUp(kPadIncrease); // the second player lets go of the other adjust key
+    EXPECT_EQ(steps(), std::pair(1, 0));
+    h.press(kPadIncrease), h.game->keyUp(vk::A);
+    EXPECT_EQ(steps(), std::pair(0, 1));
+    h.press(vk::D), h.game->keyUp(kPadPlaceUp), h.game->keyUp(vk::S); // not adjust keys
+    EXPECT_EQ(steps(), std::pair(1, 1));
 }
 
 TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
@@ -51,8 +66,9 @@ TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
     SimMatch h("2");
     for (const auto& r : rows) {
         h.press(int16_t(r[0]), r[1]);
-        const int p = r[2], got[3] = {h.st().cursor[p], h.st().place[p], h.st().step[p]};
-        EXPECT_TRUE(std::equal(got, got + 3, r + 3)) << "key " << r[0] << ": " << got[0] << got[1] << got[2];
+        const int p = r[2];
+        EXPECT_EQ(std::tuple(h.st().cursor[p], h.st().place[p], h.st().step[p]), std::tuple(r[3], r[4], r[5]))
+            << "key " << r[0] << " (cursor, place, step)";
     }
 }
 
@@ -63,18 +79,20 @@ TEST(Keys, CtrlChordsActOnlyWithCtrlAlone) {
         return true;
     };
     for (int16_t key : {vk::F1, vk::F2})
-        for (int shift : {0, kCtrlMask | kShiftMask, kCtrlMask | kAltMask})
+        for (int shift : {0, kCtrlMask | kShiftMask, kCtrlMask | kAltMask, int(kAltMask)})
             h.game->keyDown(key, int16_t(shift));
-    EXPECT_TRUE(h.platform.dialogsShown == 0 && !h.screen().selcon.visible);
+    EXPECT_EQ(h.platform.dialogsShown, 0);
+    EXPECT_FALSE(h.screen().selcon.visible);
 
     // Ctrl+F1 applies the settings read again, and restarts a stopped tick.
     h.platform.setTickInterval(0);
     h.game->keyDown(vk::F1, kCtrlMask);
-    EXPECT_EQ(h.st().kbtype * 100 + h.st().opeval + h.st().keys2[0] * 1000, 80025);
+    EXPECT_EQ(std::tuple(h.st().kbtype, h.st().opeval, h.st().keys2[0]), std::tuple(0, 25, 80));
     EXPECT_EQ(h.platform.tickInterval, 25);
 
     h.game->keyDown(vk::F2, kCtrlMask); // stops the timer and opens the set-up prompts
-    EXPECT_TRUE(h.platform.tickInterval == 0 && h.screen().focus == Focus::Selw);
+    EXPECT_EQ(h.platform.tickInterval, 0);
+    EXPECT_EQ(h.screen().focus, Focus::Selw);
 }
 
 TEST(Keys, HeldAmountsEndWhenTheWindowLosesTheKeyboard) {

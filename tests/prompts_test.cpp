@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "game_harness.h"
 
 using namespace kestrum;
@@ -17,9 +19,11 @@ TEST(Prompts, WrongAnswersAreErasedAndTheQuestionsMoveOn) {
     game.setBoxText(Box::Selw, "2");
     EXPECT_EQ(h.st().mode, 1.0);
     game.setBoxText(Box::Selr, "x"); // any keystroke moves on; a wrong one keeps the answer
-    EXPECT_EQ(box(Box::Selr) + std::to_string(h.st().air), "30"); // focus on the sound box
-    game.setBoxText(Box::Sels, "ｎ");                             // full-width: no width or case folding
-    EXPECT_TRUE(game.boxText(Box::Sels).empty() && h.screen().selcon.visible);
+    EXPECT_EQ(box(Box::Selr), "3");  // focus on the sound box
+    EXPECT_EQ(h.st().air, 0);
+    game.setBoxText(Box::Sels, "ｎ"); // full-width: no width or case folding
+    EXPECT_EQ(game.boxText(Box::Sels), "");
+    EXPECT_TRUE(h.screen().selcon.visible);
     game.setBoxText(Box::Sels, "N");
     EXPECT_FALSE(h.screen().selcon.visible);
     EXPECT_EQ(h.screen().focus, Focus::None) << "the keys go to the main window";
@@ -31,7 +35,8 @@ TEST(Prompts, WrongAnswersAreErasedAndTheQuestionsMoveOn) {
 TEST(Prompts, ReopenedPromptsAreEmptyButKeepTheAnswers) {
     GameHarness h;
     h.start();
-    h.answer("2", "y", "y");
+    h.answer("2", "Y", "Y"); // upper case counts at every prompt
+    EXPECT_EQ(std::pair(h.st().air, h.st().sound), std::pair(int16_t(1), int16_t(1)));
     h.st().wins[0] = 4, h.st().param[1][2][0] = 50, h.st().setv[0][1][1] = 9999; // a launched rocket's fuel
     h.game->field().explosion[3].visible = true;
     h.game->clearBattlefield(), h.game->openPrompts();
@@ -40,11 +45,11 @@ TEST(Prompts, ReopenedPromptsAreEmptyButKeepTheAnswers) {
     EXPECT_FALSE(h.screen().normal[0].visible || h.screen().score[1].visible ||
                  h.game->field().jimen.visible);
     EXPECT_FALSE(h.game->field().explosion[3].visible) << "no fireball left standing for the next match";
-    // Answering the sound box alone starts a match with the old answers, from zero.
-    h.game->focusBox(Box::Sels), h.game->setBoxText(Box::Sels, "n");
-    EXPECT_EQ(h.st().mode * 10 + h.st().air, 11);
+    // Answering the last boxes alone starts a match with the old mode, from zero.
+    h.game->focusBox(Box::Selr), h.game->setBoxText(Box::Selr, "N"), h.game->setBoxText(Box::Sels, "N");
+    EXPECT_EQ(std::tuple(h.st().mode, h.st().air, h.st().sound), std::tuple(1, 0, 0));
+    EXPECT_EQ(std::pair(h.st().wins[0], h.st().param[1][2][0]), std::pair(int16_t(0), 0.0f));
     EXPECT_EQ(h.screen().changetitle[1].caption, "ミサイル状況");
-    EXPECT_EQ(h.st().wins[0] + h.st().param[1][2][0], 0);
     EXPECT_EQ(h.st().setv[0][1][1], 0) << "the next round must not restore the last match's launch";
 }
 
@@ -62,6 +67,6 @@ TEST(Prompts, RestartPrompt) {
     EXPECT_EQ(h.game->field().point(10, 10), colour::screenCyan);
     h.answer("1", "n", "n");
     h.screen().again.visible = true;
-    h.game->setBoxText(Box::Againput, ""), h.game->setBoxText(Box::Againput, "n");
-    EXPECT_EQ(h.platform.quitCalls * 10 + h.platform.quitStatus, 10);
+    h.game->setBoxText(Box::Againput, ""), h.game->setBoxText(Box::Againput, "N");
+    EXPECT_EQ(std::pair(h.platform.quitCalls, h.platform.quitStatus), std::pair(1, 0));
 }

@@ -1,9 +1,11 @@
 // config.txt reading and writing, the settings dialog's logic, and configp on a game.
 
+#include <csignal>
 #include <cstring>
 #include <functional>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -198,19 +200,38 @@ TEST(WriteConfig, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.str()), {}), 2);
 }
 
+TEST(SettingsForm, SaveCutShortLeavesTheOldFileWhole) {
+    TempFolder folder;
+    folder.write("config.txt", " 1 \r\n10\r\n");
+    SettingsForm form(folder.file("config.txt"));
+    form.tenkey = false, form.opevalText = "12345";
+    // Writes past byte 4 fail with EFBIG, as on a full disk: whatever was written may not replace the old.
+    rlimit before{}, small{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    small = before, small.rlim_cur = 4;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Outcome outcome = form.save();
+    ::setrlimit(RLIMIT_FSIZE, &before), std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(outcome, Outcome::WriteFailed);
+    EXPECT_EQ(form.lastError, folder.file("config.txt") + ": " + std::strerror(EFBIG));
+    EXPECT_EQ(slurp(folder.file("config.txt")), " 1 \r\n10\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.str()), {}), 1) << "temporary file";
+}
+
 TEST(Configp, KeyTablesAndWhatAFailedReadingKeeps) {
     // Type 2 has no key table: the keys stay. A failed reading keeps the first number if it read one.
     // clang-format off
-    const std::tuple<std::string, bool, int, Keys> steps[] = {
-        {" 1 \r\n10\r\n", true, 110, kKeypad}, {" 0 \n25", true, 25, kLetters}, {" 2 \r\n30\r\n", true, 230, kLetters},
-        {"1\r\n", false, 130, kLetters}, {"0\r\n40000\r\n", false, 30, kLetters}};
+    const std::tuple<std::string, bool, int, int, Keys> steps[] = {
+        {" 1 \r\n10\r\n", true, 1, 10, kKeypad}, {" 2 \r\n30\r\n", true, 2, 30, kKeypad}, {" 0 \n25", true, 0, 25, kLetters},
+        {" 2 \r\n30\r\n", true, 2, 30, kLetters}, {"1\r\n", false, 1, 30, kLetters}, {"0\r\n40000\r\n", false, 0, 30, kLetters}};
     // clang-format on
     GameHarness h;
     h.st().cfgpath = h.folder.file("config.txt");
-    for (const auto& [text, ok, kbtypeOpeval, keys] : steps) {
+    for (const auto& [text, ok, kbtype, opeval, keys] : steps) {
         h.folder.write("config.txt", text);
         EXPECT_EQ(h.game->configp(), ok) << text;
-        EXPECT_EQ(h.st().kbtype * 100 + h.st().opeval, kbtypeOpeval) << text;
+        EXPECT_EQ(std::pair(int(h.st().kbtype), int(h.st().opeval)), std::pair(kbtype, opeval)) << text;
         EXPECT_EQ(std::to_array(h.st().keys2), keys) << text;
     }
 }

@@ -25,3 +25,10 @@ TEST(KeyTranslation, KeypadGivesDigitsWithNumLockOff) {
         EXPECT_EQ(translateKey(evdev[digit] + 8, navigation[digit], Qt::KeypadModifier), 96 + digit);
     EXPECT_EQ(translateKey(102 + 8, Qt::Key_Home, Qt::NoModifier), 36); // the Home key itself
 }
+
+TEST(KeyTranslation, ShiftMaskNamesEveryModifierHeld) { // Ctrl+Alt+F2 is not Ctrl+F2
+    EXPECT_EQ(shiftMask(Qt::NoModifier), 0);
+    EXPECT_EQ(shiftMask(Qt::ControlModifier), 2);
+    EXPECT_EQ(shiftMask(Qt::ControlModifier | Qt::AltModifier), 6);
+    EXPECT_EQ(shiftMask(Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier), 3);
+}
