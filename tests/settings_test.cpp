@@ -206,9 +206,9 @@ TEST(SettingsForm, SaveCutShortLeavesTheOldFileWhole) {
     SettingsForm form(folder.file("config.txt"));
     form.tenkey = false, form.opevalText = "12345";
     // Writes past byte 4 fail with EFBIG, as on a full disk: whatever was written may not replace the old.
-    rlimit before{}, small{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    small = before, small.rlim_cur = 4;
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    const rlimit small{4, before.rlim_max};
     const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const Outcome outcome = form.save();

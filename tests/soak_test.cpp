@@ -1,16 +1,20 @@
-// Whole matches with random hands on the keys, checking the match state's ranges after every tick.
+// Whole matches with random hands on the keys, checking the match state's ranges after every tick and the
+// result of every match played to the end.
 // Under the sanitizer build it also checks memory and undefined behaviour on every path reached.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "settings/config_file.h"
 #include "sim_fixture.h"
 
 using namespace kestrum;
 using namespace kestrum::testing;
+using namespace std::string_literals;
 
 namespace {
 
@@ -30,6 +34,7 @@ struct SoakShard : ::testing::TestWithParam<int> {
         const char* yn[] = {"y", "n", "Y", "N"};
         h.answer(pick(2) ? "2" : "1", yn[pick(4)], yn[pick(4)]);
         ASSERT_FALSE(h.screen().selcon.visible);
+        ASSERT_EQ(std::pair(h.screen().score[0].caption, h.screen().score[1].caption), std::pair("0"s, "0"s));
         const bool aimed = pick(4) != 0;
         std::fill_n(&fuel[0][0], 2 * kSlots, -1.0f);
         // Against the computer a match takes a while: the first player is slower to give up.
@@ -42,7 +47,8 @@ struct SoakShard : ::testing::TestWithParam<int> {
             if (!h.screen().selcon.visible && !h.screen().again.visible) h.game->tick();
             checkInvariants();
             if (HasFatalFailure()) return;
-            if (h.screen().again.visible) return ++decided, h.game->setBoxText(Box::Againput, "y");
+            if (h.screen().again.visible)
+                return ++decided, checkResult(), h.game->setBoxText(Box::Againput, "y");
             if (h.screen().selcon.visible) return; // abandoned with Ctrl+F2
         }
         ADD_FAILURE() << "a match neither ended nor was abandoned";
@@ -85,6 +91,20 @@ struct SoakShard : ::testing::TestWithParam<int> {
         param[0] = float(1 + pick(350)), param[1] = float(1 + pick(3000)), param[2] = float(1 + pick(300));
         param[3] = float(1 + pick(5100)), param[4] = float(1 + pick(90));
         h.game->keyDown(p == 0 ? vk::Z : st.keys2[7], 0);
+    }
+
+    // Who won, where it is printed, and the score; the tick has stopped and the restart prompt waits.
+    void checkResult() {
+        const MatchState& st = h.st();
+        auto text = [](int x, int y, const char* s) { return PrintedText{x, y, s, 12, 0}; };
+        auto title = [&](int p) { return st.wins[p] == 5 ? "勝者" : "敗者"; };
+        const std::vector<PrintedText> result =
+            st.wins[0] == st.wins[1] ? std::vector{text(288, 300, "引き分け")}
+                                     : std::vector{text(272, 400, title(0)), text(496, 400, title(1))};
+        EXPECT_EQ(h.game->field().texts(), result);
+        EXPECT_EQ(std::pair(h.screen().score[0].caption, h.screen().score[1].caption),
+                  std::pair(std::to_string(st.wins[0]), std::to_string(st.wins[1])));
+        EXPECT_EQ(std::pair(h.platform.tickInterval, h.screen().focus), std::pair(0, Focus::Againput));
     }
 
     void checkInvariants() {
