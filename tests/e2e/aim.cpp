@@ -1,8 +1,9 @@
 // The scripted first player of the end-to-end play test: it reads the game window (XGetImage),
 // presses keys through XTEST and aims by flying the shell as the game does, knowing the battlefield
-// only from the window (a pixel's kind sits in the two lowest bits of its red). It holds an adjust
-// key until the digit box has changed N times, then takes back any change that came too late.
-// e2e_aim WINDOW count X Y W H RRGGBB|dark | sum X Y W H | shoot CHARGE SPEED ANGLE | play
+// only from the window (a pixel's kind sits in the two lowest bits of its red). It never counts on
+// time: it holds an adjust key until the blue digit it edits shows the digit it wants, reads the
+// value back digit by digit, and knows a round has ended from the score labels.
+// e2e_aim WINDOW count X Y W H RRGGBB|dark | sum X Y W H | limit | shoot CHARGE SPEED ANGLE | play
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -27,7 +29,10 @@ constexpr int kWidth = 792, kHeight = 575; // the client area: the battlefield, 
 struct Rect {
     int x, y, w, h;
 };
-constexpr Rect kScores{320, 0, 160, 40}, kSlotNumber{76, 94, 18, 17};
+// The score labels are opaque, so no trail shows in them; a slot label flying past could, but its
+// projectile then leaves a trail close by.
+constexpr Rect kScoreLabels[2] = {{336, 0, 24, 37}, {432, 0, 24, 37}}, kAroundScores{296, 0, 208, 90};
+constexpr Rect kSlotNumber{76, 94, 18, 17}, kChargeRow{100, 110, 60, 17};
 constexpr int kRowTop[3] = {112, 136, 152}; // the charge, speed and angle rows
 constexpr int kPanelCorners[4][2] = {{196, 92}, {196, 212}, {12, 212}, {100, 182}};
 struct RoundOver {}; // the base went up: the new round has reset the panel
@@ -42,15 +47,19 @@ struct Image {
 Display* display = nullptr;
 Window window = 0;
 int (*fakeKey)(Display*, unsigned, int, unsigned long) = nullptr;
-double period = 60; // milliseconds between two change ticks of the first player
-Image scores;       // the scores of the round being played
+double period = 60;            // milliseconds between two change ticks of the first player, as seen
+std::vector<bool> roundScores; // the ink of the score labels as the round began
 int row = 0, place = 0;
+// Two changes of an edited value come at least 14 timer periods apart (missed ticks are never made
+// up); a change seen this soon after the old digit was last seen is a single step.
+constexpr double kSingleStep = 20;
 
 double since(Clock::time_point t) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
 }
+// How long a key may take to show on screen before the player gives up: generous, for a busy machine.
 double timeout() {
-    return std::max(1500.0, 12 * period);
+    return std::max(30000.0, 40 * period);
 }
 // Polls `done` every millisecond for up to `ms`.
 template <typename F> bool waitFor(double ms, F done) {
@@ -159,8 +168,30 @@ Slot aimAt(const Field& f, int slot) {
         throw std::string("no launch reaches the right base near " + std::to_string(int(column)));
     return best;
 }
+bool dark(uint32_t c) {
+    return std::max({c >> 16, c >> 8 & 255, c & 255}) < 96;
+}
+bool yellow(uint32_t c) {
+    return c == 0xFFFF00;
+}
+std::vector<bool> scoreInk() {
+    std::vector<bool> ink;
+    for (const Rect& r : kScoreLabels)
+        for (uint32_t c : grab(r).rgb)
+            ink.push_back(dark(c));
+    return ink;
+}
+bool restartPrompt() {
+    return count({296, 260, 201, 17}, [](uint32_t c) { return c == 0x80FFFF; }) > 1000;
+}
+// A changed score ends the round, once no trail near the labels could mean a slot label in front; the
+// last round also brings the restart prompt (and its trails stay).
 void checkRound() {
-    if (!(grab(kScores) == scores)) throw RoundOver{};
+    if (scoreInk() == roundScores) return;
+    if (restartPrompt()) throw RoundOver{};
+    if (count(kAroundScores, yellow) > 0) return;
+    usleep(100000);
+    if (scoreInk() != roundScores && count(kAroundScores, yellow) == 0) throw RoundOver{};
 }
 bool panelVisible() { // white at the input panel's four corners
     for (const auto& p : kPanelCorners)
@@ -176,60 +207,121 @@ Image settled(Rect r, Image now) {
     return now;
 }
 
-// The blue digit box shows the place being edited; a cursor or place key moves it at the next
-// change tick. The box to the right reaches a pixel into it: look at its middle.
+// The edited digit shows in blue at its place; a cursor or place key moves it at the next change tick.
+// Once it has moved, every key pressed before has taken effect, so the digit shown there is the value's.
+Rect digitBox(int r, int p) {
+    return {144 - 8 * p, kRowTop[r], 8, 13};
+}
+bool blue(uint32_t c) {
+    return (c >> 16) < 128 && ((c >> 8) & 0xFF) < 128 && (c & 0xFF) > 128;
+}
 void act(const char* name, int r, int p) {
     key(name, true), key(name, false);
-    const Rect b{144 - 8 * p, kRowTop[r], 9, 13};
-    auto blue = [](uint32_t c) { return (c >> 16) < 128 && ((c >> 8) & 0xFF) < 128 && (c & 0xFF) > 128; };
+    const Rect b = digitBox(r, p);
     if (!waitFor(timeout(), [&] { return checkRound(), count({b.x + 1, b.y + 1, 6, 11}, blue) >= 3; }))
-        throw std::string("the key ") + name + " did not move the digit box";
+        throw std::string("the key ") + name + " did not move the blue digit";
     row = r, place = p;
     settled(b, grab(b));
 }
 
-// Holds an adjust key for n changes of the digit box; returns the changes seen, late ones too.
-int hold(const char* name, int n) {
-    const Rect watch{144 - 8 * place, kRowTop[row], 9, 13};
-    Image last = grab(watch);
-    int seen = 0;
-    key(name, true);
-    for (auto previous = Clock::now(); seen < n && since(previous) < timeout(); usleep(500)) {
-        checkRound(); // a held key is let go where the round is caught
-        if (Image now = grab(watch); now == last) continue;
-        if (seen > 0) period = 0.7 * period + 0.3 * since(previous);
-        previous = Clock::now();
-        if (++seen < n) last = settled(watch, grab(watch)); // else let go before the next tick
-    }
-    key(name, false);
-    last = settled(watch, grab(watch));
-    for (auto quiet = Clock::now(); since(quiet) < std::max(40.0, 1.6 * period); usleep(1000))
-        if (Image now = grab(watch); !(now == last))
-            last = settled(watch, std::move(now)), ++seen, quiet = Clock::now();
-    return seen;
+// The pictures of the ten digits as the edited digit shows them, learnt while a held key steps them.
+std::vector<std::pair<Image, int>> glyphs;
+int digitOf(const Image& img) {
+    for (const auto& [g, d] : glyphs)
+        if (g == img) return d;
+    return -1;
+}
+void learn(const Image& img, int digit) {
+    if (const int known = digitOf(img); known >= 0 && known != digit)
+        throw std::string("the digit ") + std::to_string(known) + " looks like " + std::to_string(digit);
+    if (digitOf(img) < 0) glyphs.emplace_back(img, digit);
+}
+int shown() {
+    return digitOf(settled(digitBox(row, place), grab(digitBox(row, place))));
 }
 
-// Digit by digit, the lowering ones first, so that every value on the way stays in range.
-void edit(int from, int to, int places) {
-    for (int pass = 0; pass < 2; ++pass)
-        for (int p = places - 1, p10 = int(std::pow(10, p)); p >= 0; --p, p10 /= 10) {
-            int n = to / p10 % 10 - from / p10 % 10;
-            if (n == 0 || (n < 0) != (pass == 0)) continue;
-            while (place != p)
-                place < p ? act("q", row, place + 1) : act("e", row, place - 1);
-            for (int tries = 0; n != 0; ++tries) {
-                const int seen = hold(n > 0 ? "d" : "a", std::abs(n));
-                if (seen == 0 || tries == 8) throw std::string("could not count the changes of a held key");
-                n = n > 0 ? n - seen : n + seen;
-            }
+// Reads the value of the current row, moving the blue digit over every place up to `top`.
+int readValue(int top) {
+    int digits[4] = {-1, -1, -1, -1}, value = 0;
+    if (place == top) act("e", row, top - 1);
+    for (int p = place + 1; p <= top; ++p)
+        act("q", row, p), digits[p] = shown();
+    for (int p = top - 1; p >= 0; --p)
+        act("e", row, p), digits[p] = shown();
+    for (int p = top; p >= 0; --p) {
+        if (digits[p] < 0) throw std::string("a digit the player has not learnt");
+        value = 10 * value + digits[p];
+    }
+    return value;
+}
+
+// On a row at place 0 whose value is known: holds the increase key until every digit has been seen
+// to follow the one before in a single step; returns the row's value then.
+int learnDigits(int value, int top) {
+    const Rect b = digitBox(row, place);
+    Image last = grab(b);
+    learn(last, value % 10);
+    int digit = value % 10;
+    key("d", true);
+    for (auto seen = Clock::now(), change = seen; glyphs.size() < 10;) {
+        checkRound();
+        if (since(change) > timeout()) throw std::string("holding the increase key changed nothing");
+        Image now = grab(b);
+        const auto at = Clock::now();
+        if (now == last) {
+            seen = at;
+            continue;
         }
+        now = settled(b, now);
+        const bool single = std::chrono::duration<double, std::milli>(at - seen).count() < kSingleStep;
+        if (single) period = 0.8 * period + 0.2 * since(change);
+        int d = digitOf(now);
+        if (d < 0 && digit >= 0 && single) learn(now, d = (digit + 1) % 10);
+        digit = d, last = now, seen = change = Clock::now();
+    }
+    key("d", false);
+    return readValue(top);
+}
+
+// Holds an adjust key until the blue digit shows `digit`, or has passed it (a step seen too late).
+void holdTo(const char* name, int from, int digit) {
+    const bool up = name[0] == 'd';
+    auto beyond = [&](int d) { return d >= 0 && (up ? d >= digit || d < from : d <= digit || d > from); };
+    key(name, true);
+    const Rect b = digitBox(row, place);
+    const bool done = waitFor(timeout(), [&] { return checkRound(), beyond(digitOf(grab(b))); });
+    key(name, false);
+    if (!done) throw std::string("a held key did not bring the digit ") + std::to_string(digit);
+}
+
+// Digit by digit, the lowering ones first, so that every value on the way stays in range; then the
+// value is read back, and whatever a late step changed is put right.
+int setValue(int from, int to, int top) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        for (int pass = 0; pass < 2 && from != to; ++pass)
+            for (int p = top, p10 = int(std::pow(10, p)); p >= 0; --p, p10 /= 10) {
+                const int a = from / p10 % 10, b = to / p10 % 10;
+                if (a == b || (b < a) != (pass == 0)) continue;
+                while (place != p)
+                    place < p ? act("q", row, place + 1) : act("e", row, place - 1);
+                holdTo(b > a ? "d" : "a", a, b);
+            }
+        if ((from = readValue(top)) == to) return to;
+    }
+    throw std::string("could not set the value ") + std::to_string(to);
 }
 
 // From the slot row at place 0 with the selected slot idle: enter the values, launch.
 void enterAndLaunch(const Slot& from, const Slot& to) {
     for (int r = 0; r < 3; ++r) { // the angle has two places
         act("s", r, std::min(place, r == 2 ? 1 : 2));
-        edit(from[size_t(r)], to[size_t(r)], r == 2 ? 2 : 3);
+        int value = from[size_t(r)];
+        if (glyphs.size() < 10) {
+            while (place > 0)
+                act("e", r, place - 1);
+            value = learnDigits(value, r == 2 ? 1 : 2);
+        }
+        setValue(value, to[size_t(r)], r == 2 ? 1 : 2);
     }
     key("x", true), key("x", false);
     if (!waitFor(timeout(), [] { return !panelVisible(); }))
@@ -257,8 +349,7 @@ void play() {
     Slot slots[5] = {}; // what each slot holds
     for (int round = 1;; ++round) {
         usleep(300000); // the new round's panel redraw and its change tick
-        if (count({296, 260, 201, 17}, [](uint32_t c) { return c == 0x80FFFF; }) > 1000)
-            return; // restart prompt
+        if (restartPrompt()) return;
         if (round > 9) throw std::string("no end of the match after nine rounds");
         // A key pressed as the last round ended may have moved the cursor or chosen or launched
         // another slot: back to the slot row, hold A long enough to reach slot 1, await its shell.
@@ -270,14 +361,14 @@ void play() {
         if (!waitFor(30000, panelVisible))
             throw std::string("the first slot stays busy at the start of a round");
         usleep(300000);
-        scores = grab(kScores), row = place = 0;
+        roundScores = scoreInk(), row = place = 0;
         const Field field = survey(grab({0, 0, kWidth, kHeight}));
         std::printf("round %d: distance %d m\n", round, field.distance);
         const auto roundStart = Clock::now();
         try { // aim each slot at its part of the base, then fire whichever slot is back in its rack
-            for (auto [s, direction] = std::pair{0, "d"};;) {
+            for (auto [s, direction, shots] = std::tuple{0, "d", 0};;) {
                 checkRound();
-                if (since(roundStart) > 60000) throw std::string("the right base outlived a minute of fire");
+                if (panelVisible() && ++shots > 40) throw std::string("the right base outlived 40 shells");
                 if (panelVisible() && s < 5) {
                     const Slot next = aimAt(field, s);
                     enterAndLaunch(slots[s], next);
@@ -313,8 +404,8 @@ int main(int argc, char** argv) {
             fakeKey = reinterpret_cast<decltype(fakeKey)>(dlsym(lib, "XTestFakeKeyEvent"));
         if (!fakeKey) throw std::string("the XTEST library libXtst.so.6 is missing");
         // A held key must not repeat: a repeat after the round's reset would start a new step.
-        if (command == "shoot" || command == "play") XAutoRepeatOff(display);
-        scores = grab(kScores);
+        if (command == "shoot" || command == "play" || command == "limit") XAutoRepeatOff(display);
+        roundScores = scoreInk();
         if (command == "count" && argc == 8) { // pixels of a colour, or dark ones (text)
             const bool dark = std::string(argv[7]) == "dark";
             const uint32_t colour = uint32_t(std::strtoul(argv[7], nullptr, 16));
@@ -327,14 +418,30 @@ int main(int argc, char** argv) {
             for (uint32_t c : grab({arg(3), arg(4), arg(5), arg(6)}).rgb)
                 sum = (sum ^ c) * 1099511628211u;
             std::printf("%016llx\n", static_cast<unsigned long long>(sum));
-        } else if (command == "shoot" && argc == 6) {              // from the slot row, place 0, an idle slot
+        } else if (command == "limit") { // shell battle, slot row: the charge stops at its limit of 150
+            act("s", 0, 0), act("q", 0, 1), act("q", 0, 2);
+            const Image before = settled(kChargeRow, grab(kChargeRow));
+            key("d", true); // 100 at the first change; 200 would pass the limit
+            if (!waitFor(timeout(), [&] { return !(grab(kChargeRow) == before); }))
+                throw std::string("holding D did not change the charge");
+            const Image changed = settled(kChargeRow, grab(kChargeRow));
+            act("e", 0, 1); // a change tick with D still held
+            key("d", false);
+            act("q", 0, 2);
+            if (!(settled(kChargeRow, grab(kChargeRow)) == changed))
+                throw std::string("the charge went past its limit of 150");
+        } else if (command == "shoot" && argc == 6) { // from the slot row, place 0, an idle slot
+            key("w", true), key("w", false);          // from any row to the slot row, where no digit is blue
+            for (int r = 0; r < 3; ++r)
+                if (!waitFor(timeout(), [&] { return count({90, kRowTop[r], 60, 13}, blue) == 0; }))
+                    throw std::string("the key w did not leave the row");
             const Field f = survey(grab({0, 0, kWidth, kHeight})); // its scale, top row, launch column
             std::printf("%.6f %d %d\n", double(f.scale), f.top[0], int(std::floor(double(f.scale) * 55)));
             enterAndLaunch({arg(3), 0, 0}, {arg(3), arg(4), arg(5)});
         } else if (command == "play") { // a shell match up to the restart prompt
             play();
         } else {
-            throw std::string("usage: e2e_aim WINDOW count|sum|shoot|play [ARGUMENTS]");
+            throw std::string("usage: e2e_aim WINDOW count|sum|limit|shoot|play [ARGUMENTS]");
         }
     } catch (const std::string& what) {
         std::fprintf(stderr, "e2e_aim: %s\n", what.c_str());

@@ -4,7 +4,7 @@
 # Exit 77 (skipped) only where no X server can be had: Xvfb or xdotool missing, or none starts.
 # shellcheck disable=SC2034 # e2e_status is read by the callers
 
-e2e_xvfb_pid='' e2e_app_pid='' e2e_program='' e2e_log='' e2e_status=''
+e2e_xvfb_pid='' e2e_app_pid='' e2e_program='' e2e_log='' e2e_status='' e2e_aim='' e2e_window=''
 
 e2e_skip() {
     echo "SKIP: $*"
@@ -46,7 +46,7 @@ e2e_start_x() {
     Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
     e2e_xvfb_pid=$!
     local n=
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do # a minute at most, for a busy machine
         kill -0 "$e2e_xvfb_pid" 2>/dev/null || break
         n=$(head -n 1 "$numberfile")
         [[ -n $n ]] && DISPLAY=":$n" xdotool getmouselocation >/dev/null 2>&1 && break
@@ -110,4 +110,56 @@ e2e_wait_exit() {
 e2e_shot() {
     command -v import >/dev/null && import -window root "$shots/$1.png"
     return 0
+}
+
+# The scripted player (tests/e2e/aim.cpp) reads the window and presses keys; the caller sets e2e_aim
+# to its path and e2e_window to the game window. Every wait below ends as soon as the screen shows
+# what it waits for; the limits are only there to end a test that has gone wrong.
+e2e_require_player() {
+    [[ -n ${e2e_aim:-} && -x $e2e_aim ]] ||
+        e2e_fail "the scripted player e2e_aim was not built (Xlib headers missing?)"
+}
+e2e_look() {
+    "$e2e_aim" "$e2e_window" "$@"
+}
+# The number of pixels of a colour (RRGGBB or "dark") in a rectangle X Y W H; -1 when unreadable.
+e2e_pixels() {
+    e2e_look count "$@" || echo -1
+}
+# Waits up to `seconds` until `e2e_pixels ARGS` is at least `least`.
+e2e_wait_pixels() {
+    local seconds=$1 least=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS <= deadline)); do
+        (($(e2e_pixels "$@") >= least)) && return 0
+        sleep 0.1
+    done
+    return 1
+}
+e2e_prompts_shown() { # the set-up panel's background
+    e2e_wait_pixels 60 20000 272 212 256 160 80FFFF
+}
+# The first player's input panel: white at its four corners.
+e2e_panel_shown() {
+    local spot
+    for spot in "196 92" "196 212" "12 212" "100 182"; do
+        # shellcheck disable=SC2086 # x and y
+        (($(e2e_pixels $spot 1 1 FFFFFF) == 1)) || return 1
+    done
+}
+e2e_wait_panel() {
+    local deadline=$((SECONDS + ${1:-60}))
+    while ((SECONDS <= deadline)); do
+        e2e_panel_shown && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# Keys go to the window under the pointer (there is no window manager); each answer moves the focus
+# on to the next prompt box as it is handled, so the keys need no pause between them.
+e2e_answer() {
+    xdotool mousemove --window "$e2e_window" 396 40
+    xdotool windowfocus --sync "$e2e_window" 2>/dev/null
+    xdotool type --delay 50 "$@"
 }
