@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <vector>
 
@@ -24,7 +26,8 @@ TEST(Impacts, ExplosionSizeFollowsTheChargeAndShrinksTenMetresAStep) {
         h.place(0, s, {cases[s][0], 100, 45, 0}), st.px[0][s] = -100, st.py[0][s] = 0.5f, st.vy[0][s] = -100;
     h.stepOf(0);
     for (int s = 0; s < 5; ++s)
-        EXPECT_EQ(st.state[0][s] * 10 + st.target[0][s], cases[s][1] * 10 + 2) << cases[s][0];
+        EXPECT_EQ(std::pair(int(st.state[0][s]), int(st.target[0][s])), std::pair(int(cases[s][1]), 2))
+            << cases[s][0];
     const Sprite& e = h.game->field().explosion[1]; // charge 150: drawn at 39, 29, 19 m, re-armed at 9
     for (int k = 0; k < 4; ++k) {
         h.stepOf(0);
@@ -43,7 +46,7 @@ TEST(Impacts, ReArmingRestoresTheLaunchCopyWithHalvesToEven) {
         st.state[p][0] = 9, st.target[p][0] = 2; // launched; its explosion ends on the next step
     }
     h.stepOf(1), h.stepOf(0);
-    EXPECT_EQ(st.param[0][0][3] * 10 + st.param[1][0][3], 22.0f);
+    EXPECT_EQ(std::pair(st.param[0][0][3], st.param[1][0][3]), std::pair(2.0f, 2.0f));
 }
 
 TEST(Impacts, BaseHitDestroysTheColumnsUnderTheBlast) {
@@ -66,7 +69,7 @@ TEST(Impacts, SeventyPercentBlowsABaseUpOnceAndDecidesTheRound) {
     std::fill_n(st.cells[1], 69, int16_t(1));
     endingBlast(h, 0, 0, 1);
     h.stepOf(0);
-    EXPECT_TRUE(st.state[0][0] + st.wins[0] == 0 && f.base[1].visible);
+    EXPECT_EQ(std::tuple(st.state[0][0], st.wins[0], f.base[1].visible), std::tuple(0, 0, true));
 
     // Two blasts end on it at 70 %: the second only re-arms, with the small sound.
     st.cells[1][69] = 1;
@@ -74,8 +77,8 @@ TEST(Impacts, SeventyPercentBlowsABaseUpOnceAndDecidesTheRound) {
     endingBlast(h, 0, 4, 1);
     h.stepOf(0);
     EXPECT_EQ(st.wins[0], 1);
-    EXPECT_EQ(st.state[0][3] * 10 + st.target[0][3], 1003);
-    EXPECT_TRUE(st.state[0][4] == 0 && played(SoundId::Ban) == 2 && !f.base[1].visible);
+    EXPECT_EQ(std::pair(st.state[0][3], st.target[0][3]), std::pair(int16_t(100), int16_t(3)));
+    EXPECT_EQ(std::tuple(st.state[0][4], played(SoundId::Ban), f.base[1].visible), std::tuple(0, 2, false));
     for (int s = 0; s < 3; ++s) // edited, or a rocket's fuel burnt: the new round restores the launch copy
         st.param[1][s][1] = 0.5f, st.setv[1][s][1] = int16_t(100 + s), st.param[0][s][0] = 0.5f;
     // Frames 100, 90, ..., 10: the round ends, with the big sound, on the step that draws 10.
@@ -84,7 +87,8 @@ TEST(Impacts, SeventyPercentBlowsABaseUpOnceAndDecidesTheRound) {
         EXPECT_EQ(played(SoundId::BigBan), d == 10) << d;
         EXPECT_EQ(f.explosion[3].width * f.explosion[3].visible, d > 10 ? int(d * 0.396f) : 0) << d;
     }
-    EXPECT_TRUE(f.base[1].visible && st.damage[1] == 0 && st.state[0][3] == 0); // the next round has begun
+    EXPECT_EQ(std::tuple(f.base[1].visible, st.damage[1], st.state[0][3]),
+              std::tuple(true, 0, 0)); // a new round
     for (int p = 0; p < 2; ++p)
         for (int s = 0; s < 5; ++s)
             for (int k = 0; k < kParams; ++k)
@@ -98,7 +102,7 @@ TEST(Impacts, SeventyPercentBlowsABaseUpOnceAndDecidesTheRound) {
         endingBlast(h, 0, b, int16_t(1 - b)); // the second on the shooter's own base
     }
     h.stepOf(0);
-    ASSERT_EQ(st.wins[0] * 10 + st.wins[1], 55);
+    ASSERT_EQ(std::pair(st.wins[0], st.wins[1]), std::pair(int16_t(5), int16_t(5)));
     for (int k = 0; k < 10; ++k)
         h.stepOf(0);
     EXPECT_EQ(f.texts(), (std::vector<PrintedText>{{288, 300, "引き分け", 12, 0}}));

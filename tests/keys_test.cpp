@@ -39,21 +39,9 @@ TEST(Keys, HeldFuelLoadGrowsByThePlaceAmountThenLaunches) {
               std::tuple(3, 0, false));
 }
 
-TEST(Keys, EachPlayersAdjustKeysAreLetGoOnTheirOwn) {
-    SimMatch h("1");
-    auto steps = [&] { return std::pair<int, int>(h.st().step[0], h.st().step[1]); };
-    h.press(vk::D), h.press(kPadDecrease);
-    h.game->keyUp(kPadIncrease); // the second player lets go of the other adjust key
-    EXPECT_EQ(steps(), std::pair(1, 0));
-    h.press(kPadIncrease), h.game->keyUp(vk::A);
-    EXPECT_EQ(steps(), std::pair(0, 1));
-    h.press(vk::D), h.game->keyUp(kPadPlaceUp), h.game->keyUp(vk::S); // not adjust keys
-    EXPECT_EQ(steps(), std::pair(1, 1));
-}
-
 TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
-    // Key, presses, player, then cursor, place and step. Rocket rows: slot (units only), charge to 350,
-    // three rows to 9999 or 5100, angle to 90. With the keypad chosen the letter block is nobody's.
+    // Key (negative: let go), presses, player, then cursor, place and step. Rocket rows: slot (units
+    // only), charge to 350, three to 9999 or 5100, angle to 90. The letter block is nobody's now.
     // clang-format off
     const int rows[][6] = {
         {vk::W, 1, 0, 0, 0, 0}, {vk::Q, 1, 0, 0, 0, 0}, {vk::S, 9, 0, 5, 0, 0}, {vk::Q, 4, 0, 5, 1, 0},
@@ -61,11 +49,13 @@ TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
         {vk::A, 1, 0, 1, 0, -1}, {kPadDown, 2, 1, 2, 0, 0}, {kPadPlaceUp, 2, 1, 2, 2, 0}, {80, 1, 1, 2, 2, 0},
         {79, 1, 1, 2, 2, 0}, {76, 1, 1, 2, 2, 0}, {186, 1, 1, 2, 2, 0}, {187, 1, 1, 2, 2, 0},
         {191, 1, 1, 2, 2, 0}, {kPadDecrease, 1, 1, 2, 2, -100}, {kPadIncrease, 1, 1, 2, 2, 100},
-        {kPadDown, 9, 1, 5, 1, 100}, {kPadUp, 9, 1, 0, 0, 100}};
+        {kPadDown, 9, 1, 5, 1, 100}, {kPadUp, 9, 1, 0, 0, 100}, {-kPadPlaceUp, 1, 0, 1, 0, -1},
+        {-vk::D, 1, 1, 0, 0, 100}, {-kPadDecrease, 1, 1, 0, 0, 0}, {kPadIncrease, 1, 1, 0, 0, 1},
+        {-vk::A, 1, 1, 0, 0, 1}, {-kPadIncrease, 1, 1, 0, 0, 0}};
     // clang-format on
     SimMatch h("2");
     for (const auto& r : rows) {
-        h.press(int16_t(r[0]), r[1]);
+        r[0] < 0 ? h.game->keyUp(int16_t(-r[0])) : h.press(int16_t(r[0]), r[1]);
         const int p = r[2];
         EXPECT_EQ(std::tuple(h.st().cursor[p], h.st().place[p], h.st().step[p]), std::tuple(r[3], r[4], r[5]))
             << "key " << r[0] << " (cursor, place, step)";

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "sim_fixture.h"
 
 using namespace kestrum;
@@ -10,12 +12,13 @@ TEST(Layout, DesignSizeExampleDigitForDigit) {
     h.round(0.6f, 0.395f, 0.0f);
     const MatchState& st = h.st();
     const Battlefield& f = h.game->field();
-    EXPECT_TRUE(st.basex[1] == 2000 && st.scale == 0.396f && st.basealt[0] == 300 && st.basetop[0] == 457);
+    EXPECT_EQ(std::tuple(st.basex[1], st.scale, st.basealt[0], st.basetop[0]),
+              std::tuple(2000.0, 0.396f, 300.0, 457));
     EXPECT_EQ(f.jimen, (Sprite{&f.jimenBitmap, true, 0, 547, 1187, 28}));
     EXPECT_EQ(f.base[0], (Sprite{&f.baseprocess[0], true, 0, 457, 39, 12, true}));
     EXPECT_EQ(f.ground[0], (Sprite{&f.groundBitmap[0], true, 0, 469, 39, 11}));
     // A draw of 0 gives 32 m, raised to the strip's top (70.7 m): 71, never sunk into the strip.
-    EXPECT_EQ(st.basealt[1] * 1000 + f.base[1].left, 71753);
+    EXPECT_EQ(std::pair(st.basealt[1], f.base[1].left), std::pair(71.0, 753));
     const char* readouts[4] = {"2000", "-229", "2000", "229"};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(h.screen().value[(i / 2) * 10 + i % 2].caption, readouts[i]);
@@ -59,12 +62,15 @@ TEST(Layout, NewRoundResetsTheRoundAndKeepsTheMatch) {
     h.game->syokika3();
     EXPECT_EQ(draws, 3);
     for (int p = 0; p < 2; ++p) {
-        EXPECT_EQ(st.cursor[p] | st.place[p] | st.step[p] | st.slot[p] | st.damage[p] | (st.lastshown[p] + 1),
-                  0);
+        EXPECT_EQ(
+            std::tuple(st.cursor[p], st.place[p], st.step[p], st.slot[p], st.damage[p], st.lastshown[p]),
+            std::tuple(0, 0, 0, 0, 0, -1))
+            << "cursor, place, step, slot, damage, last shown";
         for (int s = 0; s < kSlots; ++s)
-            EXPECT_EQ(st.state[p][s] * 10 + st.target[p][s], 2);
+            EXPECT_EQ(std::pair(st.state[p][s], st.target[p][s]), std::pair(int16_t(0), int16_t(2)));
     }
-    EXPECT_EQ(st.cells[0][7] + st.trailx[5] + st.traily[20000], 0);
+    EXPECT_EQ(std::tuple(st.cells[0][7], st.trailx[5], st.traily[20000]), std::tuple(0, 0.0, 0));
     EXPECT_EQ(h.game->field().baseprocess[0], fresh) << "last round's craters are gone";
-    EXPECT_EQ(st.trailn + st.param[0][0][0] + st.wins[1], 1234 + 25 + 3) << "not the round's to reset";
+    EXPECT_EQ(std::tuple(st.trailn, st.param[0][0][0], st.wins[1]), std::tuple(1234, 25.0f, 3))
+        << "not the round's to reset";
 }

@@ -6,6 +6,7 @@
 
 using namespace kestrum;
 using namespace kestrum::testing;
+using namespace std::string_literals;
 
 TEST(Prompts, WrongAnswersAreErasedAndTheQuestionsMoveOn) {
     GameHarness h;
@@ -29,7 +30,7 @@ TEST(Prompts, WrongAnswersAreErasedAndTheQuestionsMoveOn) {
     EXPECT_EQ(h.screen().focus, Focus::None) << "the keys go to the main window";
     EXPECT_EQ(h.platform.tickInterval, 10);
     EXPECT_EQ(h.screen().changetitle[5].caption, "(Kg)");
-    EXPECT_TRUE(h.screen().score[0].visible && h.game->field().base[1].visible);
+    EXPECT_EQ(std::pair(h.screen().score[0].visible, h.game->field().base[1].visible), std::pair(true, true));
 }
 
 TEST(Prompts, ReopenedPromptsAreEmptyButKeepTheAnswers) {
@@ -60,10 +61,11 @@ TEST(Prompts, RestartPrompt) {
     h.game->field().setPoint(10, 10, colour::trail);
     h.screen().again.visible = true;
     h.game->setBoxText(Box::Againput, "1");
-    EXPECT_TRUE(h.game->boxText(Box::Againput).empty() && h.screen().again.visible);
+    EXPECT_EQ(std::pair(h.game->boxText(Box::Againput), h.screen().again.visible), std::pair(""s, true));
     h.game->setBoxText(Box::Againput, "Y");
     EXPECT_FALSE(h.screen().again.visible || h.screen().value[3].visible || h.game->field().base[0].visible);
-    EXPECT_TRUE(h.screen().selcon.visible && h.screen().focus == Focus::Selw && h.platform.quitCalls == 0);
+    EXPECT_EQ(std::tuple(h.screen().selcon.visible, h.screen().focus, h.platform.quitCalls),
+              std::tuple(true, Focus::Selw, 0));
     EXPECT_EQ(h.game->field().point(10, 10), colour::screenCyan);
     h.answer("1", "n", "n");
     h.screen().again.visible = true;

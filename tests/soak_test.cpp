@@ -110,17 +110,25 @@ struct SoakShard : ::testing::TestWithParam<int> {
     void checkInvariants() {
         const MatchState& st = h.st();
         const int m = int(st.mode);
-        auto in = [](int v, int lo, int hi) { return v >= lo && v <= hi; };
-        ASSERT_TRUE((st.mode == 0 || st.mode == 1) && in(st.turn, 0, 1) && in(st.over, 0, 2) &&
-                    in(st.trailn, 1, 20000));
+        // A value outside its range fails by its name.
+        auto in = [](const char* name, double v, double lo, double hi) {
+            return (v >= lo && v <= hi) ||
+                   (ADD_FAILURE() << name << " = " << v << ", not in " << lo << ".." << hi, 0);
+        };
+        ASSERT_TRUE(in("mode", st.mode, 0, 1) && st.mode == m && in("turn", st.turn, 0, 1) &&
+                    in("over", st.over, 0, 2) && in("trailn", st.trailn, 1, 20000));
         for (int p = 0; p < 2; ++p) {
-            ASSERT_TRUE(in(st.phase[p], 0, 7) && in(st.wins[p], 0, 5) && in(st.damage[p], 0, 100));
-            ASSERT_TRUE(in(st.slot[p], 0, 4) && in(st.cursor[p], 0, 2 * m + 3) && in(st.lastrow[p], 0, 5));
-            ASSERT_TRUE(in(st.place[p], 0, st.maxplace[m][st.cursor[p]]) && in(st.lastshown[p], -1, 4));
+            ASSERT_TRUE(in("phase", st.phase[p], 0, 7) && in("wins", st.wins[p], 0, 5) &&
+                        in("damage", st.damage[p], 0, 100) && in("slot", st.slot[p], 0, 4) &&
+                        in("cursor", st.cursor[p], 0, 2 * m + 3) && in("lastrow", st.lastrow[p], 0, 5) &&
+                        in("place", st.place[p], 0, st.maxplace[m][st.cursor[p]]) &&
+                        in("lastshown", st.lastshown[p], -1, 4))
+                << "player " << p;
             for (int s = 0; s < kSlots; ++s) {
-                ASSERT_TRUE(in(st.state[p][s], 0, 100) && in(st.target[p][s], 0, 3)) << st.state[p][s];
+                ASSERT_TRUE(in("state", st.state[p][s], 0, 100) && in("target", st.target[p][s], 0, 3))
+                    << "player " << p << " slot " << s;
                 for (int k = 0; k < 2 * m + 3; ++k)
-                    ASSERT_TRUE(st.param[p][s][k] >= 0 && st.param[p][s][k] <= st.maxval[m][k]);
+                    ASSERT_TRUE(in("param", st.param[p][s][k], 0, st.maxval[m][k])) << p << s << k;
                 ASSERT_TRUE(std::isfinite(st.px[p][s]) && std::isfinite(st.py[p][s]));
                 ASSERT_TRUE(st.state[p][s] != 2 || m == 1) << "only rockets fly in state 2";
                 const bool flying = m == 1 && (st.state[p][s] == 1 || st.state[p][s] == 2);
@@ -128,7 +136,7 @@ struct SoakShard : ::testing::TestWithParam<int> {
                     << "fuel only burns";
                 fuel[p][s] = flying ? st.param[p][s][1] : -1;
             }
-            ASSERT_TRUE(std::ranges::all_of(st.cells[p], [&](int c) { return in(c, 0, 1); }));
+            ASSERT_TRUE(std::ranges::all_of(st.cells[p], [&](int c) { return in("cell", c, 0, 1); }));
         }
         // The last slot moved has its 16-bit drawing y held in range, never wrapped (unless the match ended).
         const int last = st.state[st.turn][4];

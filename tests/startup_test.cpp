@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "game_harness.h"
 
 using namespace kestrum;
@@ -17,12 +19,13 @@ TEST(Startup, FirstRunShowsTheDialogUntilAReadingSucceedsThenThePrompt) {
     EXPECT_EQ(h.platform.lastOccasion, SettingsOccasion::FirstRun);
     EXPECT_EQ(h.platform.quitCalls, 0);
     EXPECT_EQ(h.st().cfgpath + h.sound.bigbanFile, h.folder.file("config.txt") + h.folder.file("BIGBAN.WAV"));
-    EXPECT_EQ(h.st().lblw * 10000 + h.st().lblh * 100 + h.st().lbld, 101005) << "at 15 twips per pixel";
+    EXPECT_EQ(std::tuple(h.st().lblw, h.st().lblh, h.st().lbld), std::tuple(10.0, 10, 5))
+        << "at 15 twips per pixel";
     EXPECT_EQ(h.platform.startInterval, 1) << "armed only after a successful reading";
-    EXPECT_EQ(h.st().opeval * 1000 + h.st().keys2[0], 25080);
+    EXPECT_EQ(std::pair(h.st().opeval, h.st().keys2[0]), std::pair(int16_t(25), int16_t(80)));
     h.game->startTick();
-    EXPECT_TRUE(h.screen().selcon.visible && h.screen().focus == Focus::Selw &&
-                h.platform.startInterval == 0);
+    EXPECT_TRUE(h.screen().selcon.visible);
+    EXPECT_EQ(std::pair(h.screen().focus, h.platform.startInterval), std::pair(Focus::Selw, 0));
     EXPECT_EQ(h.game->field().explosion[9].width, 31);
     EXPECT_EQ(h.game->field().explosion[9].bitmap, &h.game->field().origin);
 }

@@ -50,9 +50,6 @@ int (*fakeKey)(Display*, unsigned, int, unsigned long) = nullptr;
 double period = 60;            // milliseconds between two change ticks of the first player, as seen
 std::vector<bool> roundScores; // the ink of the score labels as the round began
 int row = 0, place = 0;
-// Two changes of an edited value come at least 14 timer periods apart (missed ticks are never made
-// up); a change seen this soon after the old digit was last seen is a single step.
-constexpr double kSingleStep = 20;
 
 double since(Clock::time_point t) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
@@ -255,38 +252,50 @@ int readValue(int top) {
     return value;
 }
 
-// On a row at place 0 whose value is known: holds the increase key until every digit has been seen
-// to follow the one before in a single step; returns the row's value then.
-int learnDigits(int value, int top) {
+// On a row at place 0 whose units are known to be 0: holds an adjust key and watches the units go
+// round. A round seen whole between two zeros (nine pictures, all different) names the nine other
+// digits; a round with a step missed (a busy machine paints late) has fewer and teaches nothing.
+// At the row's limit the other key takes over. Returns the row's value then.
+int learnDigits(int top) {
     const Rect b = digitBox(row, place);
-    Image last = grab(b);
-    learn(last, value % 10);
-    int digit = value % 10;
-    key("d", true);
-    for (auto seen = Clock::now(), change = seen; glyphs.size() < 10;) {
+    const Image zero = settled(b, grab(b));
+    learn(zero, 0);
+    std::vector<Image> round;
+    const char* name = "d";
+    key(name, true);
+    for (auto change = Clock::now(); glyphs.size() < 10;) {
         checkRound();
-        if (since(change) > timeout()) throw std::string("holding the increase key changed nothing");
-        Image now = grab(b);
-        const auto at = Clock::now();
-        if (now == last) {
-            seen = at;
-            continue;
+        if (Image now = grab(b); !(now == (round.empty() ? zero : round.back()))) {
+            now = settled(b, now);
+            period = 0.9 * period + 0.1 * std::min(since(change), 1000.0), change = Clock::now();
+            if (!(now == zero)) {
+                round.push_back(now);
+                continue;
+            }
+            const bool whole =
+                round.size() == 9 && std::all_of(round.begin(), round.end(), [&](const Image& g) {
+                    return std::count(round.begin(), round.end(), g) == 1;
+                });
+            for (int i = 0; whole && i < 9; ++i)
+                learn(round[size_t(i)], name[0] == 'd' ? i + 1 : 9 - i);
+            round.clear();
+        } else if (since(change) > std::max(3000.0, 30 * period)) { // at a limit, or the game is slow
+            key(name, false), key(name = name[0] == 'd' ? "a" : "d", true);
+            round.clear(), change = Clock::now();
         }
-        now = settled(b, now);
-        const bool single = std::chrono::duration<double, std::milli>(at - seen).count() < kSingleStep;
-        if (single) period = 0.8 * period + 0.2 * since(change);
-        int d = digitOf(now);
-        if (d < 0 && digit >= 0 && single) learn(now, d = (digit + 1) % 10);
-        digit = d, last = now, seen = change = Clock::now();
     }
-    key("d", false);
+    key(name, false);
     return readValue(top);
 }
 
 // Holds an adjust key until the blue digit shows `digit`, or has passed it (a step seen too late).
 void holdTo(const char* name, int from, int digit) {
     const bool up = name[0] == 'd';
-    auto beyond = [&](int d) { return d >= 0 && (up ? d >= digit || d < from : d <= digit || d > from); };
+    bool left = false; // the digit it started from, or the way round past it
+    auto beyond = [&](int d) {
+        left = left || (d >= 0 && d != from);
+        return d >= 0 && ((up ? d >= digit || d < from : d <= digit || d > from) || (left && d == from));
+    };
     key(name, true);
     const Rect b = digitBox(row, place);
     const bool done = waitFor(timeout(), [&] { return checkRound(), beyond(digitOf(grab(b))); });
@@ -316,10 +325,10 @@ void enterAndLaunch(const Slot& from, const Slot& to) {
     for (int r = 0; r < 3; ++r) { // the angle has two places
         act("s", r, std::min(place, r == 2 ? 1 : 2));
         int value = from[size_t(r)];
-        if (glyphs.size() < 10) {
+        if (glyphs.size() < 10 && value % 10 == 0) { // the charge row: 0 in a new match, 100 after "limit"
             while (place > 0)
                 act("e", r, place - 1);
-            value = learnDigits(value, r == 2 ? 1 : 2);
+            value = learnDigits(r == 2 ? 1 : 2);
         }
         setValue(value, to[size_t(r)], r == 2 ? 1 : 2);
     }
