@@ -1,5 +1,5 @@
 #pragma once
-// A started game on a scripted battlefield, and a gunner's aim from the laws of the flight.
+// A started game on a scripted battlefield.
 
 #include <cmath>
 #include <deque>
@@ -8,8 +8,6 @@
 #include "game_harness.h"
 
 namespace kestrum::testing {
-
-constexpr double kDt = 0.03, kG = 9.8, kRad = 3.14159265358979 / 180;
 
 // The random number that gives a distance of exactly d metres.
 inline float distanceDraw(int d) {
@@ -65,31 +63,5 @@ struct SimMatch : GameHarness {
 
     std::deque<float> draws;
 };
-
-// How far past aimX a shell without air comes down through the altitude aimY; negative when short.
-// The launch step moves with the launch velocity, gravity acts from the next.
-inline double overshoot(double x0, double y0, int dir, int angle, int speed, double aimX, double aimY) {
-    const double vx = speed * std::cos(angle * kRad) * dir;
-    double vy = speed * std::sin(angle * kRad), x = x0 + vx * kDt, y = y0 + vy * kDt;
-    bool above = y >= aimY;
-    while (vy >= 0 || y >= aimY) {
-        vy -= kG * kDt, x += vx * kDt, y += vy * kDt;
-        above = above || y >= aimY;
-    }
-    return above ? dir * (x - aimX) : -1e9;
-}
-
-// The slowest whole-number speed (what the panel takes) at `angle` that reaches aimX.
-inline int speedFor(double x0, double y0, int dir, int angle, double aimX, double aimY) {
-    int lo = 1, hi = 1200;
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (overshoot(x0, y0, dir, angle, mid, aimX, aimY) < 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return hi;
-}
 
 } // namespace kestrum::testing
