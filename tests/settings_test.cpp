@@ -110,7 +110,8 @@ TEST(SettingsForm, FailedWriteNamesFileAndReasonAndLeavesTheFolderAsItWas) {
     TempFolder folder;
     std::filesystem::create_directory(folder.file("config.txt")); // the rename onto it fails
     folder.write("config.txt/old", "old");
-    for (const auto& [name, err] : {std::pair{"config.txt/old/config.txt", ENOTDIR}, {"config.txt", EISDIR}}) {
+    for (const auto& [name, err] :
+         {std::pair{"config.txt/old/config.txt", ENOTDIR}, {"config.txt", EISDIR}}) {
         SettingsForm form(folder.file(name));
         EXPECT_EQ(form.save(), Outcome::WriteFailed);
         EXPECT_EQ(form.lastError, folder.file(name) + ": " + std::strerror(err));
