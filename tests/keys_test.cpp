@@ -115,3 +115,19 @@ TEST(Keys, HeldAmountsEndWhenTheWindowLosesTheKeyboard) {
         h.game->tick();
     EXPECT_GT(left, leftThen);
 }
+
+TEST(Keys, AnUnnamedKeyIsNobodysAndThePeriodNeverStopsTheTick) {
+    // Before the settings name the second player's keys their table is all zeros: a key the window
+    // could not name (code 0) must not act as the first of them, cursor up.
+    SimMatch h("1");
+    std::fill(std::begin(h.st().keys2), std::end(h.st().keys2), int16_t(0));
+    h.st().cursor[1] = 2;
+    h.game->keyDown(0, 0);
+    EXPECT_EQ(h.st().cursor[1], 2) << "code 0 moved the cursor up";
+
+    // A period of 0 would stop the timer for good; below 1 the match runs as fast as a timer can.
+    SimMatch fast;
+    fast.st().opeval = 0;
+    fast.answer("1", "n", "n");
+    EXPECT_EQ(fast.platform.tickInterval, 1);
+}
