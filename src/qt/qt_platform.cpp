@@ -6,9 +6,7 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QSoundEffect>
 #include <QThread>
-#include <QUrl>
 
 #include <unistd.h>
 
@@ -75,6 +73,7 @@ void QtPlatform::quit(int status) {
         QCoreApplication::exit(status);
         return;
     }
+    sounds_.shutdown(); // std::exit skips our destructors
     std::fflush(nullptr);
     std::exit(status);
 }
@@ -108,16 +107,11 @@ bool QtPlatform::folderWritable(const std::string& folder) {
 }
 
 void QtPlatform::setFile(SoundId id, const std::string& path) {
-    auto& effect = sounds_[id == SoundId::Ban ? 0 : 1];
-    if (!effect) effect = std::make_unique<QSoundEffect>();
-    // A missing or unreadable file only leaves the effect in its error state: playing it does nothing.
-    effect->setSource(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
+    sounds_.setFile(id, path);
 }
 
 void QtPlatform::play(SoundId id) {
-    QSoundEffect* effect = sounds_[id == SoundId::Ban ? 0 : 1].get();
-    if (!effect || effect->status() == QSoundEffect::Error) return;
-    effect->play(); // asynchronous: the tick goes on at once
+    sounds_.play(id);
 }
 
 } // namespace kestrum::qt

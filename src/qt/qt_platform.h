@@ -11,9 +11,8 @@
 #include <QWidget>
 
 #include "app/platform.h"
+#include "qt/sound_player.h"
 #include "qt/tick_timer.h"
-
-class QSoundEffect;
 
 namespace kestrum::qt {
 
@@ -44,9 +43,13 @@ class QtPlatform : public Platform, public SoundService {
 
     TickTimer& tickTimer() { return tick_; }
     QTimer& startTimer() { return start_; }
+    SoundPlayer& soundPlayer() { return sounds_; }
 
     // The dialog is shown over this window once it is on screen.
-    void setMainWindow(QWidget* window) { mainWindow_ = window; }
+    void setMainWindow(QWidget* window) {
+        mainWindow_ = window;
+        sounds_.startAfterFirstPaint(window);
+    }
     // Where the dialog reads and writes the settings (the game decides the path).
     void setConfigPath(std::function<std::string()> path) { configPath_ = std::move(path); }
     // True once the program has been told to end: no event may reach the game any more.
@@ -58,7 +61,7 @@ class QtPlatform : public Platform, public SoundService {
     QPointer<QWidget> mainWindow_;
     std::function<std::string()> configPath_;
     std::string programFolder_;
-    std::unique_ptr<QSoundEffect> sounds_[2];
+    SoundPlayer sounds_;
     bool quitting_ = false;
 };
 

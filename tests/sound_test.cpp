@@ -1,0 +1,248 @@
+// Wave files as the program folder may hold them (good, odd and hostile), and the mixer that plays
+// the decoded sounds.
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "game_harness.h"
+#include "sound/mixer.h"
+#include "sound/wave.h"
+
+namespace kestrum::sound {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void put16(Bytes& b, unsigned v) {
+    b.push_back(uint8_t(v)), b.push_back(uint8_t(v >> 8));
+}
+void put32(Bytes& b, uint32_t v) {
+    put16(b, v & 0xFFFF), put16(b, v >> 16);
+}
+void tag(Bytes& b, const char* t) {
+    for (int i = 0; i < 4; ++i)
+        b.push_back(uint8_t(t[i]));
+}
+
+// (Reserved up front: GCC 12 warns wrongly about growing a byte vector from empty.)
+Bytes fmtChunk(unsigned format, unsigned channels, uint32_t rate, unsigned bits) {
+    Bytes b;
+    b.reserve(24);
+    tag(b, "fmt ");
+    put32(b, 16);
+    put16(b, format), put16(b, channels), put32(b, rate), put32(b, rate * channels * bits / 8);
+    put16(b, channels * bits / 8), put16(b, bits);
+    return b;
+}
+
+Bytes chunk(const char* name, const Bytes& body, uint32_t claimed = 0xFFFFFFFF) {
+    Bytes b;
+    b.reserve(body.size() + 9);
+    tag(b, name);
+    put32(b, claimed == 0xFFFFFFFF ? uint32_t(body.size()) : claimed);
+    b.insert(b.end(), body.begin(), body.end());
+    if (body.size() % 2) b.push_back(0);
+    return b;
+}
+
+Bytes riff(const std::vector<Bytes>& chunks) {
+    Bytes b;
+    b.reserve(1024);
+    tag(b, "RIFF");
+    size_t size = 4;
+    for (const auto& c : chunks)
+        size += c.size();
+    put32(b, uint32_t(size));
+    tag(b, "WAVE");
+    for (const auto& c : chunks)
+        b.insert(b.end(), c.begin(), c.end());
+    return b;
+}
+
+Bytes samples16(const std::vector<int16_t>& s) {
+    Bytes b;
+    for (int16_t v : s)
+        put16(b, uint16_t(v));
+    return b;
+}
+
+TEST(Wave, DecodesEveryPlainEncodingToTheSameSixteenBits) {
+    const std::vector<int16_t> expected = {0, 16384, -32768, 32767, -256};
+    // 16 bit
+    auto pcm = decodeWave(riff({fmtChunk(1, 1, 22050, 16), chunk("data", samples16(expected))}));
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->rate, 22050);
+    EXPECT_EQ(pcm->channels, 1);
+    EXPECT_EQ(pcm->samples, expected);
+    // 8 bit: unsigned, 128 is silence
+    pcm = decodeWave(riff({fmtChunk(1, 1, 8000, 8), chunk("data", {128, 192, 0, 255, 127})}));
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->samples, (std::vector<int16_t>{0, 16384, -32768, 32512, -256}));
+    // 24 bit: the top two bytes
+    Bytes b24;
+    for (int16_t v : expected)
+        b24.push_back(0x7F), put16(b24, uint16_t(v));
+    pcm = decodeWave(riff({fmtChunk(1, 1, 44100, 24), chunk("data", b24)}));
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->samples, expected);
+    // 32-bit float, clipped, NaN as silence
+    Bytes bf;
+    for (float f : {0.0f, 0.5f, -1.0f, 2.0f, std::nanf("")}) {
+        uint32_t u;
+        std::memcpy(&u, &f, 4);
+        put32(bf, u);
+    }
+    pcm = decodeWave(riff({fmtChunk(3, 1, 48000, 32), chunk("data", bf)}));
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->samples, (std::vector<int16_t>{0, 16384, -32768, 32767, 0}));
+}
+
+TEST(Wave, ReadsTheLayoutsRealFilesHave) {
+    const Bytes data = samples16({1, 2, 3, 4});
+    // Stereo stays stereo; odd-sized chunks before the data are skipped with their padding byte;
+    // the format may follow the data.
+    auto pcm = decodeWave(riff({chunk("LIST", {1, 2, 3}), chunk("data", data), fmtChunk(1, 2, 22050, 16)}));
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->channels, 2);
+    EXPECT_EQ(pcm->frames(), 2u);
+    // Extensible format with the PCM sub-format; four channels are mixed down to one.
+    Bytes ext;
+    tag(ext, "fmt ");
+    put32(ext, 40);
+    put16(ext, 0xFFFE), put16(ext, 4), put32(ext, 22050), put32(ext, 22050 * 8), put16(ext, 8),
+        put16(ext, 16);
+    put16(ext, 22), put16(ext, 16), put32(ext, 0x33);
+    const unsigned char guid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    ext.insert(ext.end(), guid, guid + 16);
+    pcm = decodeWave(riff({ext, chunk("data", samples16({100, 200, 300, 400}))}));
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->channels, 1);
+    EXPECT_EQ(pcm->samples, (std::vector<int16_t>{250}));
+    // A data chunk that claims more than the file holds plays what is there, whole frames only.
+    Bytes cut = riff({fmtChunk(1, 1, 22050, 16), chunk("data", samples16({5, 6, 7}), 1000000)});
+    cut.push_back(0x42); // half a frame
+    pcm = decodeWave(cut);
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->samples, (std::vector<int16_t>{5, 6, 7}));
+}
+
+TEST(Wave, RefusesWhatIsNotAPlayableWave) {
+    const Bytes data = chunk("data", samples16({1, 2}));
+    EXPECT_FALSE(decodeWave(Bytes{}));
+    EXPECT_FALSE(decodeWave(Bytes{'R', 'I', 'F', 'F'}));
+    EXPECT_FALSE(decodeWave(riff({data})));                                         // no format
+    EXPECT_FALSE(decodeWave(riff({fmtChunk(1, 1, 22050, 16)})));                    // no data
+    EXPECT_FALSE(decodeWave(riff({fmtChunk(1, 1, 22050, 16), chunk("data", {})}))); // nothing to play
+    EXPECT_FALSE(decodeWave(riff({fmtChunk(2, 1, 22050, 4), data})));               // ADPCM
+    EXPECT_FALSE(decodeWave(riff({fmtChunk(1, 0, 22050, 16), data})));              // no channel
+    EXPECT_FALSE(decodeWave(riff({fmtChunk(1, 9, 22050, 16), data})));              // too many
+    EXPECT_FALSE(decodeWave(riff({fmtChunk(1, 1, 0, 16), data})));                  // no rate
+    EXPECT_FALSE(decodeWave(riff({fmtChunk(1, 1, 4000000, 16), data})));            // absurd rate
+    EXPECT_FALSE(decodeWave(riff({fmtChunk(1, 1, 22050, 12), data})));              // odd width
+    Bytes badAlign = fmtChunk(1, 2, 22050, 16);
+    badAlign[8 + 12] = 3; // block align that does not fit the channels and width
+    EXPECT_FALSE(decodeWave(riff({badAlign, data})));
+    Bytes shortFmt = chunk("fmt ", {1, 0, 1, 0});
+    EXPECT_FALSE(decodeWave(riff({shortFmt, data})));
+}
+
+TEST(Wave, SurvivesEveryCorruptionOfARealFile) {
+    // Under the sanitizers a read past the end or an overflow fails this at once.
+    Bytes good = riff({fmtChunk(1, 2, 22050, 16), chunk("data", samples16({1, -1, 300, -300, 7, 8}))});
+    std::mt19937 rng(7);
+    for (int round = 0; round < 20000; ++round) {
+        Bytes b = good;
+        const int changes = 1 + int(rng() % 4);
+        for (int i = 0; i < changes; ++i)
+            b[rng() % b.size()] = uint8_t(rng());
+        if (rng() % 4 == 0) b.resize(rng() % b.size());
+        const auto pcm = decodeWave(b);
+        if (pcm) {
+            EXPECT_GT(pcm->frames(), 0u);
+            EXPECT_LE(pcm->samples.size(), b.size());
+        }
+    }
+}
+
+TEST(Wave, OnlyARegularFileIsRead) {
+    testing::TempFolder folder;
+    const Bytes good = riff({fmtChunk(1, 1, 22050, 16), chunk("data", samples16({1, 2, 3}))});
+    folder.write("BAN.WAV", std::string(good.begin(), good.end()));
+    EXPECT_TRUE(loadWave(folder.file("BAN.WAV")));
+    EXPECT_FALSE(loadWave(folder.file("missing.wav")));
+    EXPECT_FALSE(loadWave(""));
+    // A pipe with no writer: opening it must not wait, and it is no sound.
+    ASSERT_EQ(::mkfifo(folder.file("FIFO.WAV").c_str(), 0600), 0);
+    EXPECT_FALSE(loadWave(folder.file("FIFO.WAV")));
+    ::mkdir(folder.file("DIR.WAV").c_str(), 0700);
+    EXPECT_FALSE(loadWave(folder.file("DIR.WAV")));
+    EXPECT_FALSE(loadWave("/dev/zero"));
+    folder.write("NOISE.WAV", "not a wave file at all");
+    EXPECT_FALSE(loadWave(folder.file("NOISE.WAV")));
+}
+
+std::shared_ptr<const Pcm> mono(int rate, std::vector<int16_t> samples) {
+    auto p = std::make_shared<Pcm>();
+    p->rate = rate, p->channels = 1, p->samples = std::move(samples);
+    return p;
+}
+
+std::vector<int16_t> render(Mixer& m, size_t frames) {
+    std::vector<int16_t> out(frames * 2, 12345);
+    m.render(out.data(), frames);
+    return out;
+}
+
+TEST(Mixer, PlaysEachSoundWholeFromItsStartAndMixesRepeats) {
+    Mixer m(1000);
+    m.setSound(0, mono(1000, {100, 200, 300}));
+    EXPECT_EQ(render(m, 2), (std::vector<int16_t>(4, 0))); // silence while nothing plays
+    m.play(0);
+    EXPECT_EQ(render(m, 2), (std::vector<int16_t>{100, 100, 200, 200}));
+    m.play(0); // again while it plays: starts afresh beside the first, which runs to its end
+    EXPECT_EQ(render(m, 3), (std::vector<int16_t>{400, 400, 200, 200, 300, 300}));
+    EXPECT_EQ(render(m, 2), (std::vector<int16_t>(4, 0)));
+    EXPECT_EQ(m.playing(), 0u);
+    // Plays asked for while the output was not running are dropped, not played late.
+    m.play(0), m.play(0);
+    m.dropPending();
+    EXPECT_EQ(render(m, 1), (std::vector<int16_t>(2, 0)));
+}
+
+TEST(Mixer, ManyPlaysAtOnceClipInsteadOfWrapping) {
+    Mixer m(1000);
+    m.setSound(1, mono(1000, {30000, -30000}));
+    m.play(1), m.play(1);
+    EXPECT_EQ(render(m, 2), (std::vector<int16_t>{32767, 32767, -32768, -32768}));
+    // No sound for a slot (missing file): its plays are silent.
+    m.setSound(0, nullptr);
+    m.play(0);
+    EXPECT_EQ(render(m, 1), (std::vector<int16_t>(2, 0)));
+}
+
+TEST(Mixer, ResamplesToTheOutputRateKeepingTheLength) {
+    // 22050 Hz into 48000 Hz: the sound lasts as long, every source sample reached, the last one
+    // fading out rather than cut.
+    Mixer m(48000);
+    std::vector<int16_t> ramp(2205);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = int16_t(i);
+    m.setSound(0, mono(22050, ramp));
+    m.play(0);
+    const auto out = render(m, 4900);
+    size_t heard = 0;
+    for (size_t f = 0; f < 4900; ++f)
+        if (out[2 * f] != 0) heard = f + 1;
+    EXPECT_NEAR(double(heard), 4800.0, 3.0); // 100 ms
+    EXPECT_EQ(out[2 * 2400], 1102);          // halfway: halfway up the ramp
+    EXPECT_EQ(m.playing(), 0u);
+}
+
+} // namespace
+} // namespace kestrum::sound
