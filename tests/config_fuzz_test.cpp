@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/config_file.h"
 #include "numbers/int16.h"
+#include "settings/config_file.h"
 
 namespace kestrum {
 namespace {

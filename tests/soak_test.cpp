@@ -38,7 +38,7 @@ struct SoakShard : ::testing::TestWithParam<int> {
         const bool aimed = pick(4) != 0;
         std::fill_n(&fuel[0][0], 2 * kSlots, -1.0f);
         // Against the computer a match takes a while: the first player is slower to give up.
-        const long patience = computerSeat      ? 200000 + pick(40000)
+        const long patience = computerSeat       ? 200000 + pick(40000)
                               : h.st().mode == 1 ? 10000 + pick(10000)
                                                  : 20000 + pick(40000);
         for (long t = 0; t < 1000000; ++t) {

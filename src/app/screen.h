@@ -36,15 +36,15 @@ enum class Container : uint8_t { Window, Establish, Estafigure, Selcon, Sel5, Ag
 struct Label {
     std::string caption;
     uint32_t foreColor = colour::text;
-    bool transparent = true;      // background not painted
+    bool transparent = true; // background not painted
     uint32_t backColor = colour::screenCyan;
     bool visible = false;
     Rect rect;
     Font font;
     Align align = Align::Left;
-    bool autoSize = false;        // width follows the caption
+    bool autoSize = false; // width follows the caption
     Container parent = Container::Window;
-    int parentIndex = 0;          // which establish / estafigure
+    int parentIndex = 0; // which establish / estafigure
     bool operator==(const Label&) const = default;
 };
 

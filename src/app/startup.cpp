@@ -18,7 +18,8 @@ void Game::load() {
     st_.groundy = int16_t(Battlefield::kHeight);
     st_.jimenw = int16_t(field_.jimen.width);
     st_.jimenh = int16_t(field_.jimen.height);
-    for (int p = 0; p < 2; ++p) st_.groundh[p] = int16_t(field_.ground[p].height);
+    for (int p = 0; p < 2; ++p)
+        st_.groundh[p] = int16_t(field_.ground[p].height);
 
     // Top of the digit cursor per editable row.
     const int16_t shellRows[5] = {24, 48, 64, 0, 0};
@@ -49,7 +50,8 @@ void Game::load() {
     // How far a slot label stands off its projectile, for the display's resolution.
     st_.lblw = float(std::floor(160.0 / platform_.twipsPerPixelX()));
     st_.lblh = int16_t(std::floor(160.0 / platform_.twipsPerPixelY()));
-    st_.lbld = int16_t(std::floor(std::sqrt(double(st_.lblh) * st_.lblh + double(st_.lblw) * st_.lblw) * 0.4));
+    st_.lbld =
+        int16_t(std::floor(std::sqrt(double(st_.lblh) * st_.lblh + double(st_.lblw) * st_.lblw) * 0.4));
 
     // Colours: everything the game writes counts as air.
     screen_.backColor = colour::screenCyan;
@@ -57,13 +59,20 @@ void Game::load() {
         l.foreColor = colour::text;
         l.backColor = colour::screenCyan;
     };
-    for (Label& l : screen_.normal) onCyan(l);
-    for (Label& l : screen_.unit) onCyan(l);
-    for (Label& l : screen_.value) onCyan(l);
-    for (Label& l : screen_.changetitle) onCyan(l);
-    for (Label& l : screen_.number) onCyan(l);
-    for (Label& l : screen_.score) onCyan(l);
-    for (Panel& e : screen_.establish) e.backColor = colour::white;
+    for (Label& l : screen_.normal)
+        onCyan(l);
+    for (Label& l : screen_.unit)
+        onCyan(l);
+    for (Label& l : screen_.value)
+        onCyan(l);
+    for (Label& l : screen_.changetitle)
+        onCyan(l);
+    for (Label& l : screen_.number)
+        onCyan(l);
+    for (Label& l : screen_.score)
+        onCyan(l);
+    for (Panel& e : screen_.establish)
+        e.backColor = colour::white;
     for (Label& l : screen_.inputvalue) {
         l.foreColor = colour::digitBlue;
         l.backColor = colour::white;
@@ -72,11 +81,16 @@ void Game::load() {
         l.foreColor = colour::text;
         l.backColor = colour::white;
     };
-    for (Label& l : screen_.label1) onWhite(l);
-    for (Label& l : screen_.label2) onWhite(l);
-    for (Label& l : screen_.estavalue) onWhite(l);
-    for (Label& l : screen_.label3) onWhite(l);
-    for (Label& l : screen_.orbitnumber) l.foreColor = colour::text;
+    for (Label& l : screen_.label1)
+        onWhite(l);
+    for (Label& l : screen_.label2)
+        onWhite(l);
+    for (Label& l : screen_.estavalue)
+        onWhite(l);
+    for (Label& l : screen_.label3)
+        onWhite(l);
+    for (Label& l : screen_.orbitnumber)
+        l.foreColor = colour::text;
 
     // Both players' refresh counters start together.
     st_.phase[0] = st_.phase[1] = 0;

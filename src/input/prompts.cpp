@@ -7,10 +7,18 @@ void Game::setBoxText(Box b, const std::string& text) {
     if (t.text == text) return; // the same text raises no change
     t.text = text;
     switch (b) {
-    case Box::Selw: onSelwChanged(); break;
-    case Box::Selr: onSelrChanged(); break;
-    case Box::Sels: onSelsChanged(); break;
-    case Box::Againput: onAgainputChanged(); break;
+    case Box::Selw:
+        onSelwChanged();
+        break;
+    case Box::Selr:
+        onSelrChanged();
+        break;
+    case Box::Sels:
+        onSelsChanged();
+        break;
+    case Box::Againput:
+        onAgainputChanged();
+        break;
     }
     // The computer on the second seat reads the answers as they are typed, as a person beside it would.
     if (opponent_) opponent_->watch(computer::screenTexts(screen_));
@@ -18,10 +26,18 @@ void Game::setBoxText(Box b, const std::string& text) {
 
 void Game::focusBox(Box b) {
     switch (b) {
-    case Box::Selw: screen_.focus = Focus::Selw; break;
-    case Box::Selr: screen_.focus = Focus::Selr; break;
-    case Box::Sels: screen_.focus = Focus::Sels; break;
-    case Box::Againput: screen_.focus = Focus::Againput; break;
+    case Box::Selw:
+        screen_.focus = Focus::Selw;
+        break;
+    case Box::Selr:
+        screen_.focus = Focus::Selr;
+        break;
+    case Box::Sels:
+        screen_.focus = Focus::Sels;
+        break;
+    case Box::Againput:
+        screen_.focus = Focus::Againput;
+        break;
     }
 }
 
@@ -93,20 +109,27 @@ void Game::clearBattlefield() {
 }
 
 void Game::hideBattlefieldControls() {
-    for (Label& l : screen_.normal) l.visible = false;
-    for (Label& l : screen_.unit) l.visible = false;
-    for (Label& l : screen_.value) l.visible = false;
-    for (Label& l : screen_.changetitle) l.visible = false;
+    for (Label& l : screen_.normal)
+        l.visible = false;
+    for (Label& l : screen_.unit)
+        l.visible = false;
+    for (Label& l : screen_.value)
+        l.visible = false;
+    for (Label& l : screen_.changetitle)
+        l.visible = false;
     for (int i = 0; i < 2; ++i) {
         screen_.number[i].visible = false;
         screen_.score[i].visible = false;
         field_.base[i].visible = false;
         field_.ground[i].visible = false;
     }
-    for (Panel& e : screen_.establish) e.visible = false;
-    for (int i = 0; i < 10; ++i) screen_.orbitnumber[i].visible = false;
+    for (Panel& e : screen_.establish)
+        e.visible = false;
+    for (int i = 0; i < 10; ++i)
+        screen_.orbitnumber[i].visible = false;
     // A fireball still burning when the match is left would stand as solid ground in the next one.
-    for (int i = 0; i < 10; ++i) field_.explosion[i].visible = false;
+    for (int i = 0; i < 10; ++i)
+        field_.explosion[i].visible = false;
     field_.jimen.visible = false;
 }
 

@@ -34,11 +34,13 @@ void Game::syokika3() {
         if (st_.basealt[p] < double(stripMetres)) {
             st_.basealt[p] = std::ceil(double(stripMetres));
             // The strip's height in metres is a rounded quotient: check in pixels, where it matters.
-            while (std::floor(st_.basealt[p] * double(st_.scale)) < double(stripH)) st_.basealt[p] += 1;
+            while (std::floor(st_.basealt[p] * double(st_.scale)) < double(stripH))
+                st_.basealt[p] += 1;
         }
         st_.cursor[p] = st_.place[p] = st_.step[p] = st_.damage[p] = st_.slot[p] = 0;
         st_.lastshown[p] = -1;
-        for (int16_t& c : st_.cells[p]) c = 0;
+        for (int16_t& c : st_.cells[p])
+            c = 0;
         for (int s = 0; s < kSlots; ++s) {
             st_.state[p][s] = 0;
             st_.target[p][s] = 2;
@@ -80,8 +82,10 @@ void Game::syokika3() {
     screen_.value[2].caption = "0";
     screen_.value[12].caption = "0";
 
-    for (double& x : st_.trailx) x = 0;
-    for (int16_t& y : st_.traily) y = 0;
+    for (double& x : st_.trailx)
+        x = 0;
+    for (int16_t& y : st_.traily)
+        y = 0;
 }
 
 } // namespace kestrum

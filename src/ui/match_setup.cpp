@@ -8,16 +8,22 @@ void Game::syokika2() {
     st_.wins[0] = st_.wins[1] = 0;
     for (auto& player : st_.param)
         for (auto& slot : player)
-            for (float& v : slot) v = 0.0f;
+            for (float& v : slot)
+                v = 0.0f;
     // The launch copies go too: a new round restores every slot from them, and the last match's
     // copies (a rocket's fuel load of 9999 restored as a shell's speed) must not leak into this one.
     for (auto& player : st_.setv)
         for (auto& slot : player)
-            for (int16_t& v : slot) v = 0;
-    for (Label& l : screen_.normal) l.visible = true;
-    for (Label& l : screen_.unit) l.visible = true;
-    for (Label& l : screen_.value) l.visible = true;
-    for (Label& l : screen_.changetitle) l.visible = true;
+            for (int16_t& v : slot)
+                v = 0;
+    for (Label& l : screen_.normal)
+        l.visible = true;
+    for (Label& l : screen_.unit)
+        l.visible = true;
+    for (Label& l : screen_.value)
+        l.visible = true;
+    for (Label& l : screen_.changetitle)
+        l.visible = true;
     for (int p = 0; p < 2; ++p) {
         screen_.number[p].visible = true;
         screen_.score[p].visible = true;
