@@ -65,32 +65,28 @@ TEST(SettingsForm, OpponentRoundTripsAndAPersonLeavesTheTwoLinesAsTheyWere) {
 
 TEST(Opponent, TakenAtStartUpAndAtOnceAfterCtrlF1) {
     GameHarness h(" 1 \r\n10\r\n 3 \r\n");
+    // Strength, seat and first key of the computer; "none" for a person.
+    auto who = [&] {
+        const auto* o = h.game->opponent();
+        return o ? std::to_string(int(o->strength())) + " " + std::to_string(o->side()) + " " +
+                       std::to_string(o->keys()[0])
+                 : "none";
+    };
     h.start();
-    ASSERT_NE(h.game->opponent(), nullptr);
-    EXPECT_EQ(h.game->opponent()->strength(), computer::Strength::Strong);
-    EXPECT_EQ(h.game->opponent()->side(), 1);
-    EXPECT_EQ(h.game->opponent()->keys()[0], 104); // keypad 8
-
+    EXPECT_EQ(who(), "3 1 104"); // keypad 8
     h.answer("1", "n", "n");
-    // The dialog saves: letter keys and the weak computer; then a person; then a spoiled file.
+    // The dialog saves: letter keys and the weak computer; then a person; then the normal computer and
+    // a spoiled file, whose failed reading keeps what was chosen.
     std::string next;
     h.platform.onDialog = [&] { return h.folder.write("config.txt", next), true; };
-    next = " 0 \r\n10\r\n 1 \r\n";
-    h.game->keyDown(vk::F1, kCtrlMask);
-    ASSERT_NE(h.game->opponent(), nullptr);
-    EXPECT_EQ(h.game->opponent()->strength(), computer::Strength::Weak);
-    EXPECT_EQ(h.game->opponent()->keys()[0], 80); // P
-
-    next = " 0 \r\n10\r\n";
-    h.game->keyDown(vk::F1, kCtrlMask);
-    EXPECT_EQ(h.game->opponent(), nullptr);
-
-    next = " 0 \r\n10\r\n 2 \r\n";
-    h.game->keyDown(vk::F1, kCtrlMask);
-    next = "spoiled";
-    h.game->keyDown(vk::F1, kCtrlMask); // a failed reading keeps what was chosen
-    ASSERT_NE(h.game->opponent(), nullptr);
-    EXPECT_EQ(h.game->opponent()->strength(), computer::Strength::Normal);
+    for (const auto& [text, expected] : {std::pair{" 0 \r\n10\r\n 1 \r\n", "1 1 80"},
+                                         {" 0 \r\n10\r\n", "none"},
+                                         {" 0 \r\n10\r\n 2 \r\n", "2 1 80"},
+                                         {"spoiled", "2 1 80"}}) {
+        next = text;
+        h.game->keyDown(vk::F1, kCtrlMask);
+        EXPECT_EQ(who(), expected) << text;
+    }
 }
 
 TEST(Opponent, APersonsSeatDoesNothingByItself) {

@@ -60,17 +60,15 @@ TEST(ReadConfig, MissingFileOrFifoFailsWithoutBlocking) {
 TEST(SettingsForm, SavesOnlyValuesAboveNineThatReadBackAsTyped) {
     // Too small, too large for 16 bits, or split over lines: saved, they would bring the dialog back at
     // the next start, or leave a file of more than two lines. {}: refused.
-    using V = std::optional<int16_t>;
+    constexpr auto Ok = Outcome::Saved, Small = Outcome::ValueTooSmall, Large = Outcome::ValueTooLarge,
+                   Lines = Outcome::NotOneLine;
     // clang-format off
-    const std::tuple<std::string, Outcome, V> cases[] = {
-        {"15abc", Outcome::Saved, 15}, {"9.5", Outcome::Saved, 10}, {"10.5", Outcome::Saved, 10},
-        {" 12", Outcome::Saved, 12}, {"1e2", Outcome::Saved, 100}, {"32767.4", Outcome::Saved, 32767},
-        {"15\t", Outcome::Saved, 15}, {"9", Outcome::ValueTooSmall, {}}, {"", Outcome::ValueTooSmall, {}},
-        {"abc", Outcome::ValueTooSmall, {}}, {"1 5", Outcome::ValueTooSmall, {}}, {"9.0", Outcome::ValueTooSmall, {}},
-        {"40000", Outcome::ValueTooLarge, {}}, {"1e9", Outcome::ValueTooLarge, {}}, {"32767.5", Outcome::ValueTooLarge, {}},
-        {"1e400", Outcome::ValueTooLarge, {}}, {"99999abc", Outcome::ValueTooLarge, {}},
-        {"15\n20", Outcome::NotOneLine, {}}, {"15\r", Outcome::NotOneLine, {}}, {"\r\n15", Outcome::NotOneLine, {}},
-        {"15\v", Outcome::NotOneLine, {}}, {"1\xE2\x80\xA8" "5", Outcome::NotOneLine, {}}, {"40000\n", Outcome::NotOneLine, {}}};
+    const std::tuple<std::string, Outcome, std::optional<int16_t>> cases[] = {
+        {"15abc", Ok, 15}, {"9.5", Ok, 10}, {"10.5", Ok, 10}, {" 12", Ok, 12}, {"1e2", Ok, 100},
+        {"32767.4", Ok, 32767}, {"15\t", Ok, 15}, {"9", Small, {}}, {"", Small, {}}, {"abc", Small, {}},
+        {"1 5", Small, {}}, {"9.0", Small, {}}, {"40000", Large, {}}, {"1e9", Large, {}}, {"32767.5", Large, {}},
+        {"1e400", Large, {}}, {"99999abc", Large, {}}, {"15\n20", Lines, {}}, {"15\r", Lines, {}},
+        {"\r\n15", Lines, {}}, {"15\v", Lines, {}}, {"1\xE2\x80\xA8" "5", Lines, {}}, {"40000\n", Lines, {}}};
     // clang-format on
     for (const auto& [text, outcome, readBack] : cases) {
         SCOPED_TRACE('"' + text + '"');
@@ -152,14 +150,12 @@ TEST(WriteConfig, RemovesTheTemporaryFilesOfEarlierRunsOnly) {
     const std::string gone = std::to_string(dead), mine = std::to_string(::getpid());
     // Left over by a dead process or an earlier run with our id: removed. A running copy's (mid-save)
     // and other names: kept.
+    // clang-format off
     const std::pair<std::string, bool> files[] = {
-        {".config.txt." + gone + ".0.tmp", false},
-        {".config.txt." + mine + ".7.tmp", false},
-        {".config.txt." + std::to_string(::getppid()) + ".0.tmp", true},
-        {".config.txt.1x.0.tmp", true},
-        {".config.txt." + gone + ".0.tmp~", true},
-        {".other.txt." + gone + ".0.tmp", true},
-        {"notes", true}};
+        {".config.txt." + gone + ".0.tmp", false}, {".config.txt." + mine + ".7.tmp", false},
+        {".config.txt." + std::to_string(::getppid()) + ".0.tmp", true}, {".config.txt.1x.0.tmp", true},
+        {".config.txt." + gone + ".0.tmp~", true}, {".other.txt." + gone + ".0.tmp", true}, {"notes", true}};
+    // clang-format on
     for (const auto& [name, kept] : files)
         folder.write(name, "keep");
     std::string error;
@@ -170,13 +166,10 @@ TEST(WriteConfig, RemovesTheTemporaryFilesOfEarlierRunsOnly) {
 
 TEST(WriteConfig, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
     TempFolder folder;
-    folder.write("config.txt", " 1 \r\n10\r\n");
-    folder.write("locked.txt", " 1 \r\n10\r\n");
-    ::chmod(folder.file("config.txt").c_str(), 0666);
-    ::chmod(folder.file("locked.txt").c_str(), 0444);
-    ::chmod(folder.str().c_str(), 0555);
     const std::string file = folder.file("config.txt"), locked = folder.file("locked.txt"),
                       missing = folder.file("missing.txt");
+    folder.write("config.txt", " 1 \r\n10\r\n"), folder.write("locked.txt", " 1 \r\n10\r\n");
+    ::chmod(file.c_str(), 0666), ::chmod(locked.c_str(), 0444), ::chmod(folder.str().c_str(), 0555);
     EXPECT_EQ(unprivileged([&] {
                   std::string error;
                   if (!writeConfig(file, " 0 \r\n25\r\n", error)) return 1;
@@ -187,8 +180,7 @@ TEST(WriteConfig, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
               }),
               0);
     ::chmod(folder.str().c_str(), 0755);
-    EXPECT_EQ(slurp(file), " 0 \r\n25\r\n");
-    EXPECT_EQ(slurp(locked), " 1 \r\n10\r\n");
+    EXPECT_EQ(slurp(file) + slurp(locked), " 0 \r\n25\r\n 1 \r\n10\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.str()), {}), 2);
 }
 
