@@ -1,7 +1,6 @@
 // Where config.txt and the sounds are found: beside the program, or where an installed game keeps them.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "app/file_places.h"
 #include "game_harness.h"
@@ -47,9 +46,9 @@ TEST(FilePlaces, InstalledFirstRunSavesIntoANewUserFolderAndReadsItBack) {
     EXPECT_EQ(h.platform.dialogsShown, 1);
     EXPECT_EQ(slurp(home.file(".config/kestrum/config.txt")), " 1 \r\n10\r\n");
     EXPECT_EQ(h.st().opeval * 1000 + h.st().keys2[0], 10104) << "read back from the new file";
-    struct stat info {};
-    ASSERT_EQ(::stat(home.file(".config/kestrum").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u) << "a private configuration folder";
+    EXPECT_EQ(std::filesystem::status(home.file(".config/kestrum")).permissions(),
+              std::filesystem::perms::owner_all)
+        << "a private configuration folder";
     EXPECT_FALSE(std::filesystem::exists(h.folder.file("config.txt")));
 
     h.game->load(); // the next start finds the file there and shows no dialog
@@ -60,9 +59,7 @@ TEST(FilePlaces, SoundsBesideTheProgramElseInTheDataFolder) {
     GameHarness h;
     TempFolder data;
     h.platform.data = data.str();
-    h.folder.write("BAN.WAV", "RIFF");
-    data.write("BAN.WAV", "RIFF");
-    data.write("BIGBAN.WAV", "RIFF");
+    h.folder.write("BAN.WAV", "RIFF"), data.write("BAN.WAV", "RIFF"), data.write("BIGBAN.WAV", "RIFF");
     h.game->load();
     EXPECT_EQ(h.sound.banFile, h.folder.file("BAN.WAV")) << "the copy beside the program wins";
     EXPECT_EQ(h.sound.bigbanFile, data.file("BIGBAN.WAV"));
