@@ -11,7 +11,7 @@
 //   ui/match_setup.cpp     new match
 //   ui/layout.cpp          new round's battlefield
 //   sound/sounds.cpp       the two explosion sounds
-//   computer/opponent.cpp  the computer on the second seat
+//   app/opponent_seat.cpp  the computer on the second seat
 
 #include <cstdint>
 #include <functional>
@@ -82,7 +82,7 @@ class Game {
   private:
     // app/game.cpp
     void runTickTimer(); // the simulation timer at the handling period
-    // computer/opponent.cpp
+    // app/opponent_seat.cpp
     void applyOpponent();
     void driveOpponent();
     // input/keys.cpp

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Includes run one way: the Qt shell, then the game areas, then the battlefield, then the number
 # helpers. A file may include from its own level or below, never from above, and nothing below the
-# shell includes Qt.
+# shell includes Qt. The computer opponent sees only what a person sees: of the game it may include the
+# screen model alone.
 #
 #   check.sh <src folder>      exit 0 when every include respects the levels, 1 with a list otherwise
 set -u
@@ -35,6 +36,9 @@ while IFS= read -r -d '' file; do
             theirs=$(level "$other")
             if [[ -z $theirs || $theirs -gt $own ]]; then
                 echo "$rel:$number: $area/ must not include from $other/"
+                status=1
+            elif [[ $area == computer && $other != computer && $theirs -eq 2 && ! $target =~ \"app/screen\.h\" ]]; then
+                echo "$rel:$number: the computer may know the screen model only, not $other/"
                 status=1
             fi
         elif [[ $own -lt 3 && $target =~ ^#include[[:space:]]*\<Q ]]; then
