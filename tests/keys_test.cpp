@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <tuple>
 
 #include "sim_fixture.h"
 
@@ -26,11 +24,9 @@ TEST(Keys, HeldFuelLoadGrowsByThePlaceAmountThenLaunches) {
         h.game->tick();
         ASSERT_EQ(param[1], 1000.0f * float(std::min(t / 16, 9))) << t;
     }
-    h.game->keyUp(vk::D);
-    h.press(vk::X);
+    h.game->keyUp(vk::D), h.press(vk::X);
     EXPECT_EQ(std::to_array(st.setv[0][0]), (std::array<int16_t, 6>{50, 9000, 100, 2000, 45, 9050}));
-    EXPECT_EQ(st.cursor[0], 0);
-    EXPECT_TRUE(h.screen().orbitnumber[0].visible);
+    EXPECT_TRUE(st.cursor[0] == 0 && h.screen().orbitnumber[0].visible);
 
     // Fuel consumption and angle empty: refused, and the cursor jumps to the first empty row.
     st.slot[0] = 1, st.param[0][1][0] = 50, st.param[0][1][1] = 100, st.param[0][1][3] = 2000;
@@ -64,15 +60,11 @@ TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
 
 TEST(Keys, CtrlChordsActOnlyWithCtrlAlone) {
     SimMatch h("1");
-    h.platform.onDialog = [&] {
-        h.folder.write("config.txt", " 0 \r\n25\r\n");
-        return true;
-    };
+    h.platform.onDialog = [&] { return h.folder.write("config.txt", " 0 \r\n25\r\n"), true; };
     for (int16_t key : {vk::F1, vk::F2})
         for (int shift : {0, kCtrlMask | kShiftMask, kCtrlMask | kAltMask, int(kAltMask)})
             h.game->keyDown(key, int16_t(shift));
-    EXPECT_EQ(h.platform.dialogsShown, 0);
-    EXPECT_FALSE(h.screen().selcon.visible);
+    EXPECT_FALSE(h.platform.dialogsShown || h.screen().selcon.visible);
 
     // Ctrl+F1 applies the settings read again, and restarts a stopped tick.
     h.platform.setTickInterval(0);
@@ -81,53 +73,48 @@ TEST(Keys, CtrlChordsActOnlyWithCtrlAlone) {
     EXPECT_EQ(h.platform.tickInterval, 25);
 
     h.game->keyDown(vk::F2, kCtrlMask); // stops the timer and opens the set-up prompts
-    EXPECT_EQ(h.platform.tickInterval, 0);
-    EXPECT_EQ(h.screen().focus, Focus::Selw);
+    EXPECT_EQ(std::pair(h.platform.tickInterval, h.screen().focus), std::pair(0, Focus::Selw));
 }
 
 TEST(Keys, HeldAmountsEndWhenTheWindowLosesTheKeyboard) {
     // A key let go while the settings dialog (or another window) had the keyboard sends its key-up
     // elsewhere: the amount must not go on climbing.
     SimMatch h("1");
-    float& left = h.st().param[0][0][0];
-    float& right = h.st().param[1][0][0];
+    const float* amount[] = {&h.st().param[0][0][0], &h.st().param[1][0][0]};
+    auto ticks = [&](int n) {
+        while (n--)
+            h.game->tick();
+        return std::pair(*amount[0], *amount[1]);
+    };
     h.platform.onDialog = [] { return true; };
-    for (int t = 0; t < 16; ++t)
-        h.game->tick();
-    h.press(vk::S), h.press(vk::D);
-    h.game->keyDown(kPadDown, 0), h.game->keyDown(kPadIncrease, 0);
-    for (int t = 0; t < 32; ++t)
-        h.game->tick();
+    ticks(16);
+    h.press(vk::S), h.press(vk::D), h.press(kPadDown), h.press(kPadIncrease);
+    const auto [left, right] = ticks(32);
     ASSERT_TRUE(left > 0 && right > 0) << "both amounts are held";
     h.game->keyDown(vk::F1, kCtrlMask); // D and keypad 6 are let go while the dialog is open
     EXPECT_EQ(h.platform.lastOccasion, SettingsOccasion::DuringMatch);
-    const float leftThen = left, rightThen = right;
-    for (int t = 0; t < 64; ++t)
-        h.game->tick();
-    EXPECT_TRUE(left == leftThen && right == rightThen) << "no key is held after the dialog";
+    const auto then = ticks(0);
+    EXPECT_EQ(ticks(64), then) << "no key is held after the dialog";
 
-    h.press(vk::D), h.game->keyDown(kPadDecrease, 0);
+    h.press(vk::D), h.press(kPadDecrease);
     EXPECT_TRUE(h.st().step[0] == 1 && h.st().step[1] == -1);
     h.game->releaseAllKeys(); // the window was minimised or another window took the keyboard
     EXPECT_TRUE(h.st().step[0] == 0 && h.st().step[1] == 0);
     h.press(vk::D); // held again afterwards, it counts again
-    for (int t = 0; t < 32; ++t)
-        h.game->tick();
-    EXPECT_GT(left, leftThen);
+    EXPECT_GT(ticks(32).first, then.first);
 }
 
 TEST(Keys, AnUnnamedKeyIsNobodysAndThePeriodNeverStopsTheTick) {
     // Before the settings name the second player's keys their table is all zeros: a key the window
     // could not name (code 0) must not act as the first of them, cursor up.
     SimMatch h("1");
-    std::fill(std::begin(h.st().keys2), std::end(h.st().keys2), int16_t(0));
+    std::ranges::fill(h.st().keys2, int16_t(0));
     h.st().cursor[1] = 2;
-    h.game->keyDown(0, 0);
+    h.press(0);
     EXPECT_EQ(h.st().cursor[1], 2) << "code 0 moved the cursor up";
 
     // A period of 0 would stop the timer for good; below 1 the match runs as fast as a timer can.
     SimMatch fast;
-    fast.st().opeval = 0;
-    fast.answer("1", "n", "n");
+    fast.st().opeval = 0, fast.answer("1", "n", "n");
     EXPECT_EQ(fast.platform.tickInterval, 1);
 }

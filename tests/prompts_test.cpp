@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "game_harness.h"
 
 using namespace kestrum;
@@ -23,14 +21,13 @@ TEST(Prompts, WrongAnswersAreErasedAndTheQuestionsMoveOn) {
     EXPECT_EQ(box(Box::Selr), "3");  // focus on the sound box
     EXPECT_EQ(h.st().air, 0);
     game.setBoxText(Box::Sels, "ｎ"); // full-width: no width or case folding
-    EXPECT_EQ(game.boxText(Box::Sels), "");
-    EXPECT_TRUE(h.screen().selcon.visible);
+    EXPECT_EQ(game.boxText(Box::Sels) + char('0' + h.screen().selcon.visible), "1");
     game.setBoxText(Box::Sels, "N");
-    EXPECT_FALSE(h.screen().selcon.visible);
-    EXPECT_EQ(h.screen().focus, Focus::None) << "the keys go to the main window";
-    EXPECT_EQ(h.platform.tickInterval, 10);
-    EXPECT_EQ(h.screen().changetitle[5].caption, "(Kg)");
-    EXPECT_EQ(std::pair(h.screen().score[0].visible, h.game->field().base[1].visible), std::pair(true, true));
+    EXPECT_EQ(std::tuple(h.screen().selcon.visible, h.screen().focus, h.platform.tickInterval),
+              std::tuple(false, Focus::None, 10))
+        << "the keys go to the main window";
+    EXPECT_TRUE(h.screen().changetitle[5].caption == "(Kg)" && h.screen().score[0].visible &&
+                h.game->field().base[1].visible);
 }
 
 TEST(Prompts, ReopenedPromptsAreEmptyButKeepTheAnswers) {
@@ -44,20 +41,19 @@ TEST(Prompts, ReopenedPromptsAreEmptyButKeepTheAnswers) {
     EXPECT_EQ(h.screen().focus, Focus::Selw);
     EXPECT_EQ(h.game->boxText(Box::Selw) + h.game->boxText(Box::Selr) + h.game->boxText(Box::Sels), "");
     EXPECT_FALSE(h.screen().normal[0].visible || h.screen().score[1].visible ||
-                 h.game->field().jimen.visible);
-    EXPECT_FALSE(h.game->field().explosion[3].visible) << "no fireball left standing for the next match";
+                 h.game->field().jimen.visible || h.game->field().explosion[3].visible)
+        << "no fireball left standing for the next match";
     // Answering the last boxes alone starts a match with the old mode, from zero.
     h.game->focusBox(Box::Selr), h.game->setBoxText(Box::Selr, "N"), h.game->setBoxText(Box::Sels, "N");
-    EXPECT_EQ(std::tuple(h.st().mode, h.st().air, h.st().sound), std::tuple(1, 0, 0));
-    EXPECT_EQ(std::pair(h.st().wins[0], h.st().param[1][2][0]), std::pair(int16_t(0), 0.0f));
+    EXPECT_EQ(std::tuple(h.st().mode, h.st().air, h.st().sound, h.st().wins[0], h.st().param[1][2][0]),
+              std::tuple(1, 0, 0, 0, 0.0f));
     EXPECT_EQ(h.screen().changetitle[1].caption, "ミサイル状況");
     EXPECT_EQ(h.st().setv[0][1][1], 0) << "the next round must not restore the last match's launch";
 }
 
 TEST(Prompts, RestartPrompt) {
     GameHarness h;
-    h.start();
-    h.answer("1", "n", "n");
+    h.start(), h.answer("1", "n", "n");
     h.game->field().setPoint(10, 10, colour::trail);
     h.screen().again.visible = true;
     h.game->setBoxText(Box::Againput, "1");
@@ -67,8 +63,7 @@ TEST(Prompts, RestartPrompt) {
     EXPECT_EQ(std::tuple(h.screen().selcon.visible, h.screen().focus, h.platform.quitCalls),
               std::tuple(true, Focus::Selw, 0));
     EXPECT_EQ(h.game->field().point(10, 10), colour::screenCyan);
-    h.answer("1", "n", "n");
-    h.screen().again.visible = true;
+    h.answer("1", "n", "n"), h.screen().again.visible = true;
     h.game->setBoxText(Box::Againput, ""), h.game->setBoxText(Box::Againput, "N");
     EXPECT_EQ(std::pair(h.platform.quitCalls, h.platform.quitStatus), std::pair(1, 0));
 }

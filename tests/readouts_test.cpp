@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <tuple>
-#include <utility>
-
 #include "numbers/number_text.h"
 #include "sim_fixture.h"
 
@@ -23,6 +18,13 @@ struct Match : SimMatch {
     }
     void nextChange(int p) { refresh(p, 8 - st().phase[p]); } // up to the refresh that applies a held key
     const Label& esta(int i) { return screen().estavalue[i]; }
+    // Player p's flight readouts at `rows`, each followed by a space.
+    std::string values(int p, std::initializer_list<int> rows) {
+        std::string text;
+        for (int r : rows)
+            text += screen().value[10 * p + r].caption + " ";
+        return text;
+    }
 };
 
 TEST(Readouts, HeldChargeChangesOnceAndStopsAtTheLimit) {
@@ -34,9 +36,9 @@ TEST(Readouts, HeldChargeChangesOnceAndStopsAtTheLimit) {
     EXPECT_EQ(std::tuple(h.st().param[0][0][0], h.esta(0).caption, h.esta(0).foreColor),
               std::tuple(125.0f, "125", colour::editGreen));
     EXPECT_EQ(std::tuple(h.screen().inputvalue[0].caption, box.left, box.top), std::tuple("1", 120, 24));
-    EXPECT_EQ(h.esta(3).caption, "0.5"); // the loading time is derived before the change
+    const std::string loading = h.esta(3).caption; // derived before the change
     h.refresh(0);
-    EXPECT_EQ(h.esta(3).caption, "2.5");
+    EXPECT_EQ(loading + " " + h.esta(3).caption, "0.5 2.5");
     h.nextChange(0);
     EXPECT_EQ(h.st().param[0][0][0], 125.0f); // 225 would pass the limit of 150
 }
@@ -44,8 +46,7 @@ TEST(Readouts, HeldChargeChangesOnceAndStopsAtTheLimit) {
 TEST(Readouts, DigitBoxLeftOfAShortValueShowsZeros) {
     for (auto [place, shown] : {std::pair{3, "025 0 112"}, {2, "25 0 120"}, {0, "25 5 136"}}) {
         Match h("1");
-        h.st().param[0][0][1] = 25, h.st().cursor[0] = 2, h.st().place[0] = int16_t(place);
-        h.nextChange(0);
+        h.st().param[0][0][1] = 25, h.st().cursor[0] = 2, h.st().place[0] = int16_t(place), h.nextChange(0);
         EXPECT_EQ(h.esta(1).caption + " " + h.screen().inputvalue[0].caption + " " +
                       std::to_string(h.screen().estafigure[0].rect.left),
                   shown);
@@ -56,18 +57,15 @@ TEST(Readouts, FlightViewRightAfterLaunch) {
     Match h("1");
     MatchState& st = h.st();
     for (int p = 0; p < 2; ++p)
-        st.param[p][0][0] = 100, st.param[p][0][1] = 300, st.param[p][0][2] = 45, st.param[p][0][3] = 2;
+        std::ranges::copy(std::array{100.0f, 300.0f, 45.0f, 2.0f}, st.param[p][0]);
     h.press(vk::X), h.press(98);
-    const Label* v = h.screen().value;
     for (int p = 0; p < 2; ++p) { // distance from and height above the launch point
         h.refresh(p);
-        EXPECT_EQ(v[10 * p + 4].caption + " " + v[10 * p + 5].caption + " " + v[10 * p + 9].caption,
-                  "55 0 2");
+        EXPECT_EQ(h.values(p, {4, 5, 9}), "55 0 2 ") << p;
     }
     st.vx[0][0] = -3, st.vy[0][0] = -12.25f, st.param[0][0][3] = 0.25f; // sign and one decimal, halves up
     h.refresh(0);
-    EXPECT_EQ(v[6].caption + " " + v[7].caption + " " + v[8].caption + " " + v[9].caption,
-              "3 -12.2 12.6 0.3");
+    EXPECT_EQ(h.values(0, {6, 7, 8, 9}), "3 -12.2 12.6 0.3 ");
 }
 
 TEST(Readouts, SlotRowStepsWithinOneToFiveAndTextForms) {
@@ -95,12 +93,11 @@ TEST(Readouts, RocketShowsItsTotalWeightThenTheFuelLeftInFlight) {
     h.press(vk::X), h.press(98);
     for (int n = 0; n < 5; ++n) // 1.5 kg a step: 9991.5 left
         h.stepOf(0), h.stepOf(1);
-    for (int p = 0; p < 2; ++p) {
+    for (int p = 0; p < 2; ++p) { // fuel in whole kilograms, halves up; the charge
         h.refresh(p);
-        const Label* v = h.screen().value + 10 * p; // fuel in whole kilograms, halves up; the charge
-        EXPECT_EQ(v[9].caption, "9992") << p;
-        EXPECT_EQ(v[3].caption, "350") << p;
-        EXPECT_EQ(h.screen().changetitle[2 + p].caption + h.screen().changetitle[4 + p].caption,
-                  "燃料残量(Kg)");
+        EXPECT_EQ(h.values(p, {9, 3}) + h.screen().changetitle[2 + p].caption +
+                      h.screen().changetitle[4 + p].caption,
+                  "9992 350 燃料残量(Kg)")
+            << p;
     }
 }

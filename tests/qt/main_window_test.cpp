@@ -40,22 +40,21 @@ struct Shell {
 
 TEST(MainWindow, ShowsTheBattlefieldPixelForPixelAndALabelInItsColour) {
     Shell shell;
-    shell.game.field().jimen.visible = true;
-    std::vector<uint32_t> expected;
-    shell.game.field().compose(expected);
-    // The model's 0x00BBGGRR words are the bytes R, G, B, 0 in (little-endian) memory.
-    QImage want(reinterpret_cast<const uchar*>(expected.data()), 792, 575, QImage::Format_RGBX8888);
-    want.convertTo(QImage::Format_RGB32);
-    EXPECT_TRUE(shell.atRatio(1) == want);
-    EXPECT_TRUE(shell.atRatio(2) == want.scaled(want.size() * 2)); // doubled: each pixel a crisp 2 x 2 block
+    Battlefield& f = shell.game.field();
+    f.jimen.visible = true;
+    auto model = [&] { // the model's 0x00BBGGRR words are the bytes R, G, B, 0 in (little-endian) memory
+        std::vector<uint32_t> words;
+        f.compose(words);
+        return QImage(reinterpret_cast<const uchar*>(words.data()), 792, 575, QImage::Format_RGBX8888)
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    EXPECT_TRUE(shell.atRatio(1) == model());
+    EXPECT_TRUE(shell.atRatio(2) == model().scaled(QSize(792, 575) * 2)); // each pixel a crisp 2 x 2 block
     // Trail points drawn and erased between frames: only they are redrawn, and the frame still matches.
     for (int x : {3, 400, 791})
-        shell.game.field().setPoint(x, 560, colour::trail);
-    shell.game.field().setPoint(400, 560, colour::screenCyan);
-    shell.game.field().compose(expected);
-    want = QImage(reinterpret_cast<const uchar*>(expected.data()), 792, 575, QImage::Format_RGBX8888);
-    want.convertTo(QImage::Format_RGB32);
-    EXPECT_TRUE(shell.atRatio(2) == want.scaled(want.size() * 2));
+        f.setPoint(x, 560, colour::trail);
+    f.setPoint(400, 560, colour::screenCyan);
+    EXPECT_TRUE(shell.atRatio(2) == model().scaled(QSize(792, 575) * 2));
     shell.game.screen().score[0].visible = true;
     shell.game.screen().score[0].foreColor = 0xFF0003; // shown as rgb(3, 0, 255)
     const QImage score = shell.atRatio(1).copy(336, 0, 40, 40);
@@ -63,7 +62,7 @@ TEST(MainWindow, ShowsTheBattlefieldPixelForPixelAndALabelInItsColour) {
     EXPECT_GT(std::count(pixels, pixels + 40 * 40, qRgb(3, 0, 255)), 20);
 }
 
-TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndRepaintsFollowTheModel) {
+TEST(MainWindow, PromptBoxesAndKeysDriveTheGame) {
     Shell shell;
     qt::MainWindow& window = shell.window;
     window.show();
@@ -80,26 +79,6 @@ TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndRepaintsFollowTheModel) {
     EXPECT_EQ(step[0], 1);
     send(&window, {}, QEvent::KeyRelease, Qt::Key_D);
     EXPECT_EQ(step[0], 0);
-    send(&window, {}, QEvent::KeyPress, Qt::Key_Right, 85, Qt::KeypadModifier); // keypad 6, NumLock off
-    EXPECT_EQ(step[1], 1);
-
-    struct PaintCounter : QObject {
-        int n = 0;
-        bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Paint && ++n < 0; }
-    } paints; // counts paints, lets them all through
-    window.installEventFilter(&paints);
-    // Let earlier paints settle (slow under the sanitizers): quiet for a quarter second, within 5 s.
-    for (int quiet = 0, tries = 0; quiet < 25 && ++tries < 500; quiet = paints.n == 0 ? quiet + 1 : 0) {
-        paints.n = 0;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(10);
-    }
-    window.syncFromModel();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(paints.n, 0);
-    shell.game.field().setPoint(10, 10, colour::trail);
-    window.syncFromModel();
-    EXPECT_TRUE(waitFor([&] { return paints.n > 0; }));
 
     shell.game.screen().again.visible = true;
     shell.game.screen().focus = Focus::Againput;
@@ -111,13 +90,16 @@ TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndRepaintsFollowTheModel) {
 
 TEST(WindowFit, ShrinksOnlyWhatDoesNotFitAndKeepsProportions) {
     const QSize design(792, 575);
-    EXPECT_EQ(qt::fitScale(design, QSize(792, 575)), 1.0) << "exactly the screen";
-    EXPECT_EQ(qt::fitScale(design, QSize(1024, 768), QMargins(4, 30, 4, 4)), 1.0);
-    EXPECT_DOUBLE_EQ(qt::fitScale(design, QSize(640, 480)), 640.0 / 792) << "the width limits";
-    EXPECT_DOUBLE_EQ(qt::fitScale(design, QSize(960, 540)), 540.0 / 575) << "1920 x 1080 at scale 2";
-    EXPECT_DOUBLE_EQ(qt::fitScale(design, QSize(800, 600), QMargins(0, 30, 0, 0)), 570.0 / 575)
-        << "the frame counts";
-    EXPECT_EQ(qt::fitScale(design, QSize(0, 0)), 1.0) << "a screen without measures changes nothing";
+    // Exactly the screen; with room; the width limits; 1920 x 1080 at scale 2; the frame counts; a screen
+    // without measures changes nothing.
+    const std::tuple<QSize, QMargins, double> cases[] = {{{792, 575}, {}, 1.0},
+                                                         {{1024, 768}, {4, 30, 4, 4}, 1.0},
+                                                         {{640, 480}, {}, 640.0 / 792},
+                                                         {{960, 540}, {}, 540.0 / 575},
+                                                         {{800, 600}, {0, 30, 0, 0}, 570.0 / 575},
+                                                         {{0, 0}, {}, 1.0}};
+    for (const auto& [screen, frame, scale] : cases)
+        EXPECT_DOUBLE_EQ(qt::fitScale(design, screen, frame), scale) << screen.width();
     EXPECT_EQ(qt::scaledSize(design, 640.0 / 792), QSize(640, 464));
     EXPECT_EQ(qt::scaledSize(design, 540.0 / 575), QSize(743, 540));
     EXPECT_EQ(qt::scaledSize(design, 1.0), design);
@@ -125,9 +107,8 @@ TEST(WindowFit, ShrinksOnlyWhatDoesNotFitAndKeepsProportions) {
 
 TEST(WindowFit, AShrunkWindowShowsTheWholeBattlefieldAndPlacesTheBoxesToMatch) {
     Shell shell;
-    Sprite& strip = shell.game.field().jimen; // the ground strip along the whole bottom edge
-    strip.visible = true;
-    strip.left = 0, strip.top = 575 - 15, strip.width = 792, strip.height = 15;
+    shell.game.field().jimen = {
+        &shell.game.field().jimenBitmap, true, 0, 575 - 15, 792, 15}; // a strip along the whole bottom edge
     qt::MainWindow& window = shell.window;
     EXPECT_EQ(window.size(), QSize(792, 575)) << "the offscreen screen is large enough";
     const QRect designBox = window.boxEdit(Box::Sels)->geometry();
@@ -135,9 +116,9 @@ TEST(WindowFit, AShrunkWindowShowsTheWholeBattlefieldAndPlacesTheBoxesToMatch) {
     window.setContentScale(0.5);
     EXPECT_EQ(window.size(), QSize(396, 287));
     const QRect box = window.boxEdit(Box::Sels)->geometry();
-    EXPECT_NEAR(box.left(), designBox.left() / 2.0, 1);
-    EXPECT_NEAR(box.top(), designBox.top() / 2.0, 1);
-    EXPECT_NEAR(box.width(), designBox.width() / 2.0, 1);
+    EXPECT_LE((box.topLeft() * 2 - designBox.topLeft()).manhattanLength() +
+                  abs(box.width() * 2 - designBox.width()),
+              6);
     QImage image(window.size(), QImage::Format_RGB32);
     window.syncFromModel();
     window.render(&image);
@@ -152,7 +133,6 @@ TEST(WindowFit, AShrunkWindowShowsTheWholeBattlefieldAndPlacesTheBoxesToMatch) {
     window.setContentScale(1.0);
     EXPECT_EQ(window.size(), QSize(792, 575));
     EXPECT_EQ(window.boxEdit(Box::Sels)->geometry(), designBox);
-    EXPECT_EQ(shell.atRatio(1).size(), QSize(792, 575));
 }
 
 TEST(MainWindow, HeldKeysEndWhenTheWindowLosesTheKeyboard) {
@@ -166,7 +146,7 @@ TEST(MainWindow, HeldKeysEndWhenTheWindowLosesTheKeyboard) {
     const int16_t* step = shell.game.state().step;
     auto holdBoth = [&] {
         send(&window, {}, QEvent::KeyPress, Qt::Key_D);
-        send(&window, {}, QEvent::KeyPress, Qt::Key_Right, 85, Qt::KeypadModifier); // keypad 6
+        send(&window, {}, QEvent::KeyPress, Qt::Key_Right, 85, Qt::KeypadModifier); // keypad 6, NumLock off
         return step[0] == 1 && step[1] == 1;
     };
 
