@@ -62,30 +62,13 @@ TEST(MainWindow, ShowsTheBattlefieldPixelForPixelAndALabelInItsColour) {
     EXPECT_GT(std::count(pixels, pixels + 40 * 40, qRgb(3, 0, 255)), 20);
 }
 
-TEST(MainWindow, PromptBoxesAndKeysDriveTheGame) {
+TEST(MainWindow, NoToTheRestartPromptEndsTheProgramAtOnce) {
     Shell shell;
-    qt::MainWindow& window = shell.window;
-    window.show();
-    ASSERT_TRUE(waitFor([&] { return window.boxEdit(Box::Selw)->isVisible(); })); // the start tick's prompt
-    send(window.boxEdit(Box::Selw), "1");
-    EXPECT_EQ(window.focusWidget(), window.boxEdit(Box::Selr));
-    send(window.boxEdit(Box::Selr), "n");
-    send(window.boxEdit(Box::Sels), "n");
-    EXPECT_EQ(window.focusWidget(), &window);
-
-    const int16_t* step = shell.game.state().step;
-    send(&window, {}, QEvent::KeyPress, Qt::Key_D);
-    send(&window, {}, QEvent::KeyRelease, Qt::Key_D, 0, {}, true); // auto-repeat: still held
-    EXPECT_EQ(step[0], 1);
-    send(&window, {}, QEvent::KeyRelease, Qt::Key_D);
-    EXPECT_EQ(step[0], 0);
-
-    shell.game.screen().again.visible = true;
-    shell.game.screen().focus = Focus::Againput;
-    window.syncFromModel();
+    shell.window.show();
+    shell.game.screen().again.visible = true, shell.game.screen().focus = Focus::Againput;
+    shell.window.syncFromModel();
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // Qt runs threads of its own: no forking
-    EXPECT_EXIT(send(window.boxEdit(Box::Againput), "n"), ::testing::ExitedWithCode(0),
-                ""); // at once, status 0
+    EXPECT_EXIT(send(shell.window.boxEdit(Box::Againput), "n"), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(WindowFit, ShrinksOnlyWhatDoesNotFitAndKeepsProportions) {
@@ -135,15 +118,22 @@ TEST(WindowFit, AShrunkWindowShowsTheWholeBattlefieldAndPlacesTheBoxesToMatch) {
     EXPECT_EQ(window.boxEdit(Box::Sels)->geometry(), designBox);
 }
 
-TEST(MainWindow, HeldKeysEndWhenTheWindowLosesTheKeyboard) {
+TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndHeldKeysEndWhenTheWindowLosesTheKeyboard) {
     Shell shell;
     qt::MainWindow& window = shell.window;
     window.show();
     window.activateWindow();
     ASSERT_TRUE(waitFor([&] { return window.boxEdit(Box::Selw)->isVisible() && window.isActiveWindow(); }));
-    for (auto [box, answer] : {std::pair{Box::Selw, "1"}, {Box::Selr, "n"}, {Box::Sels, "n"}})
-        send(window.boxEdit(box), answer);
+    send(window.boxEdit(Box::Selw), "1");
+    EXPECT_EQ(window.focusWidget(), window.boxEdit(Box::Selr));
+    send(window.boxEdit(Box::Selr), "n"), send(window.boxEdit(Box::Sels), "n");
+    EXPECT_EQ(window.focusWidget(), &window);
     const int16_t* step = shell.game.state().step;
+    send(&window, {}, QEvent::KeyPress, Qt::Key_D);
+    send(&window, {}, QEvent::KeyRelease, Qt::Key_D, 0, {}, true); // auto-repeat: still held
+    EXPECT_EQ(step[0], 1);
+    send(&window, {}, QEvent::KeyRelease, Qt::Key_D);
+    EXPECT_EQ(step[0], 0);
     auto holdBoth = [&] {
         send(&window, {}, QEvent::KeyPress, Qt::Key_D);
         send(&window, {}, QEvent::KeyPress, Qt::Key_Right, 85, Qt::KeypadModifier); // keypad 6, NumLock off
