@@ -29,8 +29,7 @@ TEST(Keys, HeldFuelLoadGrowsByThePlaceAmountThenLaunches) {
     EXPECT_TRUE(st.cursor[0] == 0 && h.screen().orbitnumber[0].visible);
 
     // Fuel consumption and angle empty: refused, and the cursor jumps to the first empty row.
-    st.slot[0] = 1, st.param[0][1][0] = 50, st.param[0][1][1] = 100, st.param[0][1][3] = 2000;
-    h.press(vk::Z);
+    st.slot[0] = 1, st.param[0][1][0] = 50, st.param[0][1][1] = 100, st.param[0][1][3] = 2000, h.press(vk::Z);
     EXPECT_EQ(std::tuple(st.cursor[0], st.state[0][1], h.screen().orbitnumber[1].visible),
               std::tuple(3, 0, false));
 }
@@ -52,8 +51,8 @@ TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
     SimMatch h("2");
     for (const auto& r : rows) {
         r[0] < 0 ? h.game->keyUp(int16_t(-r[0])) : h.press(int16_t(r[0]), r[1]);
-        const int p = r[2];
-        EXPECT_EQ(std::tuple(h.st().cursor[p], h.st().place[p], h.st().step[p]), std::tuple(r[3], r[4], r[5]))
+        EXPECT_EQ(std::tuple(h.st().cursor[r[2]], h.st().place[r[2]], h.st().step[r[2]]),
+                  std::tuple(r[3], r[4], r[5]))
             << "key " << r[0] << " (cursor, place, step)";
     }
 }
