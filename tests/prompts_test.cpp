@@ -15,11 +15,10 @@ TEST(Prompts, WrongAnswersAreErasedAndTheQuestionsMoveOn) {
         game.setBoxText(Box::Selw, wrong);
         EXPECT_EQ(box(Box::Selw), "1") << wrong; // erased, focus stays
     }
-    game.setBoxText(Box::Selw, "2");
-    EXPECT_EQ(h.st().mode, 1.0);
-    game.setBoxText(Box::Selr, "x"); // any keystroke moves on; a wrong one keeps the answer
-    EXPECT_EQ(box(Box::Selr), "3");  // focus on the sound box
-    EXPECT_EQ(h.st().air, 0);
+    game.setBoxText(Box::Selw, "2"), game.setBoxText(Box::Selr, "x"); // any keystroke moves on
+    EXPECT_EQ(box(Box::Selr), "3");                                   // focus on the sound box
+    EXPECT_EQ(std::pair(h.st().mode, h.st().air), std::pair(1.0, int16_t(0)))
+        << "a wrong one keeps the answer";
     game.setBoxText(Box::Sels, "ｎ"); // full-width: no width or case folding
     EXPECT_EQ(game.boxText(Box::Sels) + char('0' + h.screen().selcon.visible), "1");
     game.setBoxText(Box::Sels, "N");
@@ -32,8 +31,7 @@ TEST(Prompts, WrongAnswersAreErasedAndTheQuestionsMoveOn) {
 
 TEST(Prompts, ReopenedPromptsAreEmptyButKeepTheAnswers) {
     GameHarness h;
-    h.start();
-    h.answer("2", "Y", "Y"); // upper case counts at every prompt
+    h.start(), h.answer("2", "Y", "Y"); // upper case counts at every prompt
     EXPECT_EQ(std::pair(h.st().air, h.st().sound), std::pair(int16_t(1), int16_t(1)));
     h.st().wins[0] = 4, h.st().param[1][2][0] = 50, h.st().setv[0][1][1] = 9999; // a launched rocket's fuel
     h.game->field().explosion[3].visible = true;

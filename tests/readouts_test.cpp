@@ -33,9 +33,9 @@ TEST(Readouts, HeldChargeChangesOnceAndStopsAtTheLimit) {
     h.press(vk::S), h.press(vk::Q, 2), h.press(vk::D);
     h.nextChange(0);
     const Rect& box = h.screen().estafigure[0].rect;
-    EXPECT_EQ(std::tuple(h.st().param[0][0][0], h.esta(0).caption, h.esta(0).foreColor),
-              std::tuple(125.0f, "125", colour::editGreen));
-    EXPECT_EQ(std::tuple(h.screen().inputvalue[0].caption, box.left, box.top), std::tuple("1", 120, 24));
+    EXPECT_EQ(std::tuple(h.st().param[0][0][0], h.esta(0).caption, h.esta(0).foreColor,
+                         h.screen().inputvalue[0].caption, box.left, box.top),
+              std::tuple(125.0f, "125", colour::editGreen, "1", 120, 24));
     const std::string loading = h.esta(3).caption; // derived before the change
     h.refresh(0);
     EXPECT_EQ(loading + " " + h.esta(3).caption, "0.5 2.5");
@@ -71,8 +71,7 @@ TEST(Readouts, FlightViewRightAfterLaunch) {
 TEST(Readouts, SlotRowStepsWithinOneToFiveAndTextForms) {
     Match h("1");
     for (auto [from, step, to] : {std::tuple{4, 1, 4}, {0, -1, 0}, {2, 1, 3}, {2, -1, 1}}) {
-        h.st().slot[0] = int16_t(from), h.st().step[0] = int16_t(step);
-        h.nextChange(0);
+        h.st().slot[0] = int16_t(from), h.st().step[0] = int16_t(step), h.nextChange(0);
         EXPECT_EQ(h.st().slot[0], to) << from << step;
     }
     EXPECT_EQ(singleText(9999999) + " " + singleText(1e7f) + " " + singleText(-0.4f) + " " +

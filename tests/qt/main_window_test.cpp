@@ -75,12 +75,11 @@ TEST(WindowFit, ShrinksOnlyWhatDoesNotFitAndKeepsProportions) {
     const QSize design(792, 575);
     // Exactly the screen; with room; the width limits; 1920 x 1080 at scale 2; the frame counts; a screen
     // without measures changes nothing.
-    const std::tuple<QSize, QMargins, double> cases[] = {{{792, 575}, {}, 1.0},
-                                                         {{1024, 768}, {4, 30, 4, 4}, 1.0},
-                                                         {{640, 480}, {}, 640.0 / 792},
-                                                         {{960, 540}, {}, 540.0 / 575},
-                                                         {{800, 600}, {0, 30, 0, 0}, 570.0 / 575},
-                                                         {{0, 0}, {}, 1.0}};
+    // clang-format off
+    const std::tuple<QSize, QMargins, double> cases[] = {
+        {{792, 575}, {}, 1.0}, {{1024, 768}, {4, 30, 4, 4}, 1.0}, {{640, 480}, {}, 640.0 / 792},
+        {{960, 540}, {}, 540.0 / 575}, {{800, 600}, {0, 30, 0, 0}, 570.0 / 575}, {{0, 0}, {}, 1.0}};
+    // clang-format on
     for (const auto& [screen, frame, scale] : cases)
         EXPECT_DOUBLE_EQ(qt::fitScale(design, screen, frame), scale) << screen.width();
     EXPECT_EQ(qt::scaledSize(design, 640.0 / 792), QSize(640, 464));
