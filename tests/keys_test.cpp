@@ -57,8 +57,15 @@ TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
     }
 }
 
-TEST(Keys, CtrlChordsActOnlyWithCtrlAlone) {
+TEST(Keys, UnnamedKeyIsNobodysCtrlChordsNeedCtrlAloneAndThePeriodNeverStopsTheTick) {
     SimMatch h("1");
+    // Before the settings name the second player's keys their table is all zeros: a key the window
+    // could not name (code 0) must not act as the first of them, cursor up.
+    std::ranges::fill(h.st().keys2, int16_t(0));
+    h.st().cursor[1] = 2;
+    h.press(0);
+    EXPECT_EQ(h.st().cursor[1], 2) << "code 0 moved the cursor up";
+
     h.platform.onDialog = [&] { return h.folder.write("config.txt", " 0 \r\n25\r\n"), true; };
     for (int16_t key : {vk::F1, vk::F2})
         for (int shift : {0, kCtrlMask | kShiftMask, kCtrlMask | kAltMask, int(kAltMask)})
@@ -73,6 +80,11 @@ TEST(Keys, CtrlChordsActOnlyWithCtrlAlone) {
 
     h.game->keyDown(vk::F2, kCtrlMask); // stops the timer and opens the set-up prompts
     EXPECT_EQ(std::pair(h.platform.tickInterval, h.screen().focus), std::pair(0, Focus::Selw));
+
+    // A period of 0 would stop the timer for good; below 1 the match runs as fast as a timer can.
+    SimMatch fast;
+    fast.st().opeval = 0, fast.answer("1", "n", "n");
+    EXPECT_EQ(fast.platform.tickInterval, 1);
 }
 
 TEST(Keys, HeldAmountsEndWhenTheWindowLosesTheKeyboard) {
@@ -101,19 +113,4 @@ TEST(Keys, HeldAmountsEndWhenTheWindowLosesTheKeyboard) {
     EXPECT_TRUE(h.st().step[0] == 0 && h.st().step[1] == 0);
     h.press(vk::D); // held again afterwards, it counts again
     EXPECT_GT(ticks(32).first, then.first);
-}
-
-TEST(Keys, AnUnnamedKeyIsNobodysAndThePeriodNeverStopsTheTick) {
-    // Before the settings name the second player's keys their table is all zeros: a key the window
-    // could not name (code 0) must not act as the first of them, cursor up.
-    SimMatch h("1");
-    std::ranges::fill(h.st().keys2, int16_t(0));
-    h.st().cursor[1] = 2;
-    h.press(0);
-    EXPECT_EQ(h.st().cursor[1], 2) << "code 0 moved the cursor up";
-
-    // A period of 0 would stop the timer for good; below 1 the match runs as fast as a timer can.
-    SimMatch fast;
-    fast.st().opeval = 0, fast.answer("1", "n", "n");
-    EXPECT_EQ(fast.platform.tickInterval, 1);
 }
