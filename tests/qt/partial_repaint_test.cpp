@@ -104,26 +104,25 @@ TEST(PartialRepaint, AtTwiceThePixelsOnlyTheRegionAskedForIsRepaintedAndItSuffic
     ShownWindow w;
     w.window.hide(); // painted by hand below, at a device pixel ratio of 2
     // render() puts the region's corner at the offset given: the same place, then.
-    auto render = [&](QImage& into, const QRegion& region) {
+    auto render = [&](QImage into, const QRegion& region) {
         w.window.render(&into, region.boundingRect().topLeft(), region);
+        return into;
     };
-    QImage screen(QSize(kDesignWidth, kDesignHeight) * 2, QImage::Format_RGB32);
-    screen.setDevicePixelRatio(2);
+    const QRect all(0, 0, kDesignWidth, kDesignHeight);
+    QImage blank(all.size() * 2, QImage::Format_RGB32);
+    blank.setDevicePixelRatio(2);
     w.answer();
     w.window.syncFromModel();
-    render(screen, QRegion(0, 0, kDesignWidth, kDesignHeight));
+    QImage screen = render(blank, all);
     w.volley(0, 70, 3);
     for (int step = 0; step < 400; ++step) {
         w.game.tick();
         const QRegion asked = w.window.syncFromModel();
-        ASSERT_NE(asked.boundingRect(), QRect(0, 0, kDesignWidth, kDesignHeight)) << "a tick repaints a part";
-        render(screen, asked);
+        ASSERT_NE(asked.boundingRect(), all) << "a tick repaints a part";
+        screen = render(screen, asked);
         if (step % 50 == 0) {
-            QImage whole(screen.size(), QImage::Format_RGB32);
-            whole.setDevicePixelRatio(2);
             w.game.field().touch(); // composed afresh
-            render(whole, QRegion(0, 0, kDesignWidth, kDesignHeight));
-            ASSERT_TRUE(whole == screen) << "after tick " << step;
+            ASSERT_TRUE(render(blank, all) == screen) << "after tick " << step;
         }
     }
 }
