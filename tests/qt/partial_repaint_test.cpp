@@ -79,6 +79,7 @@ TEST(PartialRepaint, EveryFrameOfAMatchAndEveryLabelOrPictureChangeEqualsAFullRe
         }
         w.window.syncFromModel();
     }
+    EXPECT_TRUE(w.window.syncFromModel().isEmpty()) << "nothing changed, yet the window asked to repaint";
     Screen& s = w.game.screen();
     Label& score = s.score[0];
     ASSERT_TRUE(score.visible);
