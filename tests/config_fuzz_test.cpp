@@ -9,13 +9,11 @@
 #include "numbers/int16.h"
 #include "settings/config_file.h"
 
-namespace kestrum {
-namespace {
-
+using namespace kestrum;
 using ::testing::PrintToString;
 
 // A well-formed file or nothing, then pieces, bytes and numbers spliced in and parts cut out.
-std::string nextText(std::mt19937& rng) {
+static std::string nextText(std::mt19937& rng) {
     // clang-format off
     static const char* const kPieces[] = {" ", "\t", ",", "\r\n", "\n", "\r", "-", "+", ".", "e", "E+", "e-", "0",
         "1", "9.5", "10.5", "32767", "32768", "-32768", "32767.5", "1e3", "1e99", "abc", "\xff\xfe", "\xc3", "\x80",
@@ -57,6 +55,3 @@ TEST(ConfigFuzz, ReaderAndDialogHoldTheirPromisesOnAnyText) {
     EXPECT_TRUE(accepted > 10000 && accepted < 90000 && typedAccepted > 10000)
         << accepted << ' ' << typedAccepted;
 }
-
-} // namespace
-} // namespace kestrum

@@ -1,7 +1,11 @@
+// Start-up: the settings dialog on a first run, then the prompt; the main window's controls as created.
 #include <gtest/gtest.h>
 
+#include <ranges>
+#include <span>
 #include <tuple>
 
+#include "app/screen.h"
 #include "game_harness.h"
 
 using namespace kestrum;
@@ -15,10 +19,8 @@ TEST(Startup, FirstRunShowsTheDialogUntilAReadingSucceedsThenThePrompt) {
         return true;
     };
     h.game->load();
-    EXPECT_EQ(h.platform.dialogsShown, 2);
-    EXPECT_EQ(h.platform.lastOccasion, SettingsOccasion::FirstRun);
-    EXPECT_EQ(h.platform.quitCalls, 0);
-    EXPECT_EQ(h.st().cfgpath + h.sound.bigbanFile, h.folder.file("config.txt") + h.folder.file("BIGBAN.WAV"));
+    EXPECT_EQ(std::tuple(h.platform.dialogsShown, h.platform.lastOccasion, h.platform.quitCalls),
+              std::tuple(2, SettingsOccasion::FirstRun, 0));
     EXPECT_EQ(std::tuple(h.st().lblw, h.st().lblh, h.st().lbld), std::tuple(10.0, 10, 5))
         << "at 15 twips per pixel";
     EXPECT_EQ(h.platform.startInterval, 1) << "armed only after a successful reading";
@@ -40,4 +42,30 @@ TEST(Startup, ClosingTheFirstRunDialogWithoutSavingEndsTheProgram) {
         EXPECT_EQ(h.platform.quitCalls * 10 + h.platform.quitStatus, 10) << "ends at once with status 0";
         EXPECT_EQ(h.platform.startInterval, 120) << "the start tick is never armed";
     }
+}
+
+static const Screen s = makeDesignScreen();
+
+// A control's rect in window pixels (the checked controls live in the window or the input panels).
+template <class C> static Rect inWindow(const C& x) {
+    const Rect o = x.parent == Container::Establish    ? s.establish[x.parentIndex].rect
+                   : x.parent == Container::Estafigure ? inWindow(s.estafigure[x.parentIndex])
+                                                       : Rect{};
+    return {x.rect.left + o.left, x.rect.top + o.top, x.rect.width, x.rect.height};
+}
+static bool fits(const Rect& r) {
+    return r.left >= 0 && r.top >= 0 && r.left + r.width <= 792 && r.top + r.height <= 575;
+}
+
+TEST(DesignScreen, EverythingHiddenAndInsideTheWindow) {
+    EXPECT_EQ(s.orbitnumber[13].caption + s.unit[14].caption, "7(kg)");
+    // Nothing shows at creation; panel contents ride on their hidden panel.
+    const std::span<const Label> labels[] = {s.normal, s.unit,       s.value,      s.changetitle, s.number,
+                                             s.score,  s.estanumber, s.estavalue,  s.label1,      s.label2,
+                                             s.label3, s.inputvalue, s.orbitnumber};
+    for (const Label& l : labels | std::views::join)
+        EXPECT_TRUE(l.visible == (l.parent != Container::Window) && fits(inWindow(l))) << l.caption;
+    const std::span<const Panel> panels[] = {s.establish, s.estafigure, {&s.selcon, 1}, {&s.again, 1}};
+    for (const Panel& p : panels | std::views::join)
+        EXPECT_TRUE(!p.visible && fits(inWindow(p)));
 }

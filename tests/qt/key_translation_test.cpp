@@ -4,7 +4,8 @@
 
 using namespace kestrum::qt;
 
-TEST(KeyTranslation, UsAndJapaneseLayoutsGiveTheSameCodesForBothPlayersKeys) {
+TEST(KeyTranslation,
+     BothPlayersKeysAreTheSameOnUsAndJapaneseLayoutsAndTheKeypadGivesDigits_ShiftMaskNamesEveryModifier) {
     // evdev codes (X11 adds 8), what each layout types there (US has no key 89), the codes expected.
     const quint32 evdev[] = {17, 31, 16, 18, 30, 32, 45, 44, 46, 25, 39, 24, 26, 38, 40, 53, 52, 89};
     const char jis[] = "WSQEADXZCP;O@L:/.\\", us[] = "WSQEADXZCP;O[L'/.\0";
@@ -15,20 +16,18 @@ TEST(KeyTranslation, UsAndJapaneseLayoutsGiveTheSameCodesForBothPlayersKeys) {
         EXPECT_EQ(translateKey(0, jis[i], Qt::NoModifier), vk[i]) << jis[i]; // no scan code: the symbol
     }
     EXPECT_EQ(translateKey(0, Qt::Key_Launch0, Qt::NoModifier), 0); // no code: not forwarded
-}
 
-TEST(KeyTranslation, KeypadGivesDigitsWithNumLockOff) {
-    const quint32 evdev[] = {82, 79, 80, 81, 75, 76, 77, 71, 72, 73};
+    // The keypad gives digits with NumLock off.
+    const quint32 pad[] = {82, 79, 80, 81, 75, 76, 77, 71, 72, 73};
     const int navigation[] = {Qt::Key_Insert, Qt::Key_End,   Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Left,
                               Qt::Key_Clear,  Qt::Key_Right, Qt::Key_Home, Qt::Key_Up,       Qt::Key_PageUp};
     for (int digit = 0; digit < 10; ++digit)
-        EXPECT_EQ(translateKey(evdev[digit] + 8, navigation[digit], Qt::KeypadModifier), 96 + digit);
+        EXPECT_EQ(translateKey(pad[digit] + 8, navigation[digit], Qt::KeypadModifier), 96 + digit);
     EXPECT_EQ(translateKey(102 + 8, Qt::Key_Home, Qt::NoModifier), 36); // the Home key itself
-}
 
-TEST(KeyTranslation, ShiftMaskNamesEveryModifierHeld) { // Ctrl+Alt+F2 is not Ctrl+F2
-    const auto keypad = Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier;
+    // The shift mask names every modifier held: Ctrl+Alt+F2 is not Ctrl+F2.
     EXPECT_EQ(std::tuple(shiftMask(Qt::NoModifier), shiftMask(Qt::ControlModifier),
-                         shiftMask(Qt::ControlModifier | Qt::AltModifier), shiftMask(keypad)),
+                         shiftMask(Qt::ControlModifier | Qt::AltModifier),
+                         shiftMask(Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier)),
               std::tuple(0, 2, 6, 3));
 }
