@@ -2,19 +2,9 @@
 
 #include <cmath>
 
+#include "physics/flight_constants.h"
+
 namespace kestrum::computer {
-
-namespace {
-
-// The game's constants, single precision as the game keeps them.
-constexpr float kStep = 0.03f;
-constexpr float kGravity = 9.8f;
-constexpr float kDegree = 0.017453292f;
-constexpr float kRocketDrag = 0.002f;
-constexpr float kShellDrag = 0.004f;
-constexpr float kAreaExponent = 0.66666f;
-
-} // namespace
 
 Flight fly(const Shot& shot, float floorY, int maxSteps) {
     Flight flight;

@@ -8,18 +8,13 @@
 #include <cmath>
 
 #include "app/game.h"
+#include "physics/flight_constants.h"
 #include "sim/drawing_y.h"
 
 namespace kestrum {
 
 namespace {
 
-constexpr float kStep = 0.03f;
-constexpr float kGravity = 9.8f;
-constexpr float kDegree = 0.017453292f;
-constexpr float kRocketDrag = 0.002f;
-constexpr float kShellDrag = 0.004f;
-constexpr float kAreaExponent = 0.66666f;
 constexpr int kTrailRing = 20000;
 
 // Slot labels live in the same 16-bit coordinate range as the projectile's drawing y.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Includes run one way: the Qt shell, then the game areas, then the battlefield, then the number
-# helpers. A file may include from its own level or below, never from above, and nothing below the
-# shell includes Qt. The computer opponent sees only what a person sees: of the game it may include the
-# screen model alone.
+# helpers and the laws of motion. A file may include from its own level or below, never from above,
+# and nothing below the shell includes Qt. The computer opponent sees only what a person sees: of
+# the game it may include the screen model alone.
 #
 #   check.sh <src folder>      exit 0 when every include respects the levels, 1 with a list otherwise
 set -u
@@ -10,7 +10,7 @@ root=${1:?usage: check.sh <src folder>}
 
 level() {
     case $1 in
-    numbers) echo 0 ;;
+    numbers | physics) echo 0 ;;
     field) echo 1 ;;
     app | settings | input | sim | ui | sound | computer) echo 2 ;;
     qt) echo 3 ;;
