@@ -11,11 +11,6 @@ namespace {
 
 using namespace testing;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(FilePlaces, SettingsStayBesideTheProgramWhenItHoldsThemOrCanTakeThem) {
     // writable folder, config.txt beside it, user folder known -> where the settings are
     for (int writable = 0; writable < 2; ++writable)

@@ -30,6 +30,12 @@ class TempFolder {
     std::error_code ec_;
 };
 
+// The whole contents of a file as bytes; empty when it cannot be read.
+inline std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 struct GameHarness {
     explicit GameHarness(const std::string& config = " 1 \r\n10\r\n") {
         if (!config.empty()) folder.write("config.txt", config);

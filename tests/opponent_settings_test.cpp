@@ -15,11 +15,6 @@ namespace {
 
 using namespace testing;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(ConfigThirdLine, OnlyOneToThreeIsTheComputerAndNothingMakesTheReadingFail) {
     const std::pair<std::string, int> cases[] = {
         {" 1 \r\n10\r\n", 0},      {" 1 \r\n10\r\n 3 \r\n", 3}, {"1\r\n10\r\n2", 2},

@@ -22,11 +22,6 @@ using Outcome = SettingsForm::SaveOutcome;
 const Keys kLetters = {80, 187, 79, 192, 76, 186, 191, 190, 226},
            kKeypad = {104, 101, 103, 105, 100, 102, 98, 97, 99};
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // A reading as "first second", with "!" for a failed one and "?" for a number not read.
 std::string shown(const ConfigReading& r) {
     auto n = [](std::optional<int16_t> v) { return v ? std::to_string(*v) : std::string("?"); };

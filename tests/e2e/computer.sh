@@ -12,46 +12,29 @@ set -u
 
 binary=${1:?path of the kestrum binary}
 shots=${2:?folder for the screenshots}
-aim=${3:-}
 
 source "$(dirname "$0")/lib.bash"
+e2e_aim=${3:-}
 
 e2e_require_tools
-[[ -n $aim && -x $aim ]] || e2e_fail "the screen reader e2e_aim was not built (Xlib headers missing?)"
+e2e_require_player
 mkdir -p "$shots"
 rm -f "$shots"/*.png
 e2e_start_x
 
-window=
-look() { "$aim" "$window" "$@"; }
-pixels() { look count "$@" || echo -1; }
 # The first player's damage readout (right-aligned, ending at x 153, row 64), the second player's
 # input panel, and the whole battlefield.
-damage_sum() { look sum 60 64 98 17; }
-right_panel_sum() { look sum 592 88 193 129; }
+damage_sum() { e2e_look sum 60 64 98 17; }
+right_panel_sum() { e2e_look sum 592 88 193 129; }
 
 start_game() {
     e2e_make_program "$binary" "$1"
     e2e_launch
-    window=$(e2e_find_window Kestrum)
-    [[ -n $window ]] || e2e_fail "the main window Kestrum did not appear"
-    for _ in $(seq 50); do
-        (($(pixels 272 212 256 160 80FFFF) >= 20000)) && break
-        sleep 0.1
-    done
-    xdotool mousemove --window "$window" 396 40
-    xdotool windowfocus --sync "$window" 2>/dev/null
-    local key
-    for key in 1 n n; do
-        xdotool type --delay 50 "$key"
-        sleep 0.2
-    done
-    # The match runs once the first player's input panel is up (white at its corners).
-    for _ in $(seq 50); do
-        (($(pixels 196 92 1 1 FFFFFF) == 1 && $(pixels 12 212 1 1 FFFFFF) == 1)) && return 0
-        sleep 0.1
-    done
-    e2e_fail "the match did not start"
+    e2e_window=$(e2e_find_window Kestrum)
+    [[ -n $e2e_window ]] || e2e_fail "the main window Kestrum did not appear"
+    e2e_prompts_shown || e2e_fail "the set-up prompts did not appear"
+    e2e_answer 1 n n
+    e2e_wait_panel 5 || e2e_fail "the match did not start"
 }
 
 stop_game() {
@@ -77,7 +60,7 @@ for _ in $(seq 240); do
 done
 e2e_shot 1-hit
 [[ -n $hit ]] || e2e_fail "the computer did not damage the first player's base within 24 s"
-(($(pixels 0 0 792 575 FFFF00) > 0)) || echo "note: no trail on screen at the moment of the hit"
+(($(e2e_pixels 0 0 792 575 FFFF00) > 0)) || echo "note: no trail on screen at the moment of the hit"
 cmp -s <(printf '%s' "$config") "$e2e_program/config.txt" || e2e_fail "the game changed config.txt"
 stop_game
 echo "ok: the computer on the second seat damages the first player's base"
@@ -91,7 +74,7 @@ e2e_shot 2-start
 # Five seconds: 2500 ticks, long enough for the computer to have launched (it takes under 400).
 for _ in $(seq 50); do
     [[ $(right_panel_sum) == "$panel" ]] || e2e_fail "the second player's panel changed by itself"
-    (($(pixels 0 0 792 575 FFFF00) == 0)) || e2e_fail "a trail appeared with nobody at the keys"
+    (($(e2e_pixels 0 0 792 575 FFFF00) == 0)) || e2e_fail "a trail appeared with nobody at the keys"
     sleep 0.1
 done
 [[ $(damage_sum) == "$untouched" ]] || e2e_fail "the first player's damage changed"

@@ -11,12 +11,12 @@ set -u
 
 binary=${1:?path of the kestrum binary}
 shots=${2:?folder for the screenshots}
-aim=${3:-}
 
 source "$(dirname "$0")/lib.bash"
+e2e_aim=${3:-}
 
 e2e_require_tools
-[[ -n $aim && -x $aim ]] || e2e_fail "the scripted player e2e_aim was not built (Xlib headers missing?)"
+e2e_require_player
 mkdir -p "$shots"
 rm -f "$shots"/*.png
 e2e_start_x
@@ -25,37 +25,20 @@ e2e_make_program "$binary" $' 1 \r\n2\r\n'
 rm -f "$e2e_program/BAN.WAV" "$e2e_program/BIGBAN.WAV"
 mkfifo "$e2e_program/BAN.WAV" "$e2e_program/BIGBAN.WAV" || e2e_fail "cannot make the pipes"
 e2e_launch
-window=$(e2e_find_window Kestrum)
-[[ -n $window ]] || e2e_fail "the main window Kestrum did not appear"
-
-look() { "$aim" "$window" "$@"; }
-pixels() { look count "$@" || echo -1; }
-wait_pixels() { # SECONDS LEAST X Y W H COLOUR
-    local seconds=$1 least=$2
-    shift 2
-    for _ in $(seq $((seconds * 10))); do
-        (($(pixels "$@") >= least)) && return 0
-        sleep 0.1
-    done
-    return 1
-}
-wait_pixels 10 20000 272 212 256 160 80FFFF || e2e_fail "the set-up prompts did not appear"
-xdotool mousemove --window "$window" 396 40
-xdotool windowfocus --sync "$window" 2>/dev/null
-for key in 1 n y; do # shell battle, no air resistance, sounds on
-    xdotool type --delay 50 "$key"
-    sleep 0.2
-done
-wait_pixels 5 1 196 212 1 1 FFFFFF || e2e_fail "no input panel at the start of the match"
+e2e_window=$(e2e_find_window Kestrum)
+[[ -n $e2e_window ]] || e2e_fail "the main window Kestrum did not appear"
+e2e_prompts_shown || e2e_fail "the set-up prompts did not appear"
+e2e_answer 1 n y # shell battle, no air resistance, sounds on
+e2e_wait_panel 5 || e2e_fail "no input panel at the start of the match"
 sleep 0.3
-if ! timeout 420 "$aim" "$window" play; then
+if ! timeout 420 "$e2e_aim" "$e2e_window" play; then
     e2e_wait_exit 1
     [[ $e2e_status == running ]] || e2e_fail "the program ended during the match with status $e2e_status"
     e2e_shot unfinished
     e2e_fail "the scripted player did not finish the match"
 fi
 e2e_shot result
-wait_pixels 2 1000 296 260 201 17 80FFFF || e2e_fail "no restart prompt after the match"
+e2e_wait_pixels 2 1000 296 260 201 17 80FFFF || e2e_fail "no restart prompt after the match"
 
 xdotool type "n"
 e2e_wait_exit 5
