@@ -8,7 +8,7 @@
 
 #include <QApplication>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "game_harness.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
@@ -27,19 +27,21 @@ inline void fixBattlefield(Game& game) {
 // 1 at 120 m/s and 76..84 degrees fly for about 790 steps of their player and land mid-field.
 // Returns false if a slot did not take off.
 inline bool launchVolley(Game& game, int player) {
-    MatchState& st = game.state();
-    const int16_t launchKey = player == 0 ? vk::X : st.keys2[6];
+    Match& match = game.match();
+    InputPanel& panel = match.players[player].panel;
+    const int16_t launchKey = player == 0 ? vk::X : match.settings.secondSeatKeys.codes[6];
     for (int s = 0; s < kSlots; ++s) {
-        float* param = st.param[player][s];
+        Projectile& shell = match.players[player].projectiles[s];
+        float* param = shell.params;
         param[0] = 1;                    // charge
         param[1] = 120;                  // launch speed
         param[2] = 76 + 2.0f * float(s); // elevation, fanned out so no two arcs share pixels
         param[3] = param[0] / 50;        // loading time
-        st.slot[player] = int16_t(s);
+        panel.slot = int16_t(s);
         game.keyDown(launchKey, 0);
-        if (st.state[player][s] != 1) return false;
+        if (shell.state != ProjectileState::Loading) return false;
     }
-    st.slot[player] = 0;
+    panel.slot = 0;
     return true;
 }
 
@@ -54,8 +56,8 @@ struct CoreMatch : testing::GameHarness {
 
 // A program folder as the build leaves it: the two sounds, and a config.txt that sets the tick period.
 struct ProgramFolder : testing::TempFolder {
-    explicit ProgramFolder(int opeval) {
-        write("config.txt", " 1 \r\n" + std::to_string(opeval) + "\r\n");
+    explicit ProgramFolder(int period) {
+        write("config.txt", " 1 \r\n" + std::to_string(period) + "\r\n");
         for (const char* sound : {"BAN.WAV", "BIGBAN.WAV"})
             std::filesystem::copy_file(std::string(KESTRUM_SOUNDS_FOLDER) + "/" + sound, file(sound));
     }
@@ -64,11 +66,11 @@ struct ProgramFolder : testing::TempFolder {
 // The game as the program runs it (Qt platform, game, main window) with a shell match on screen:
 // prompts answered, ten shells launched. The window is not shown; show() it to get repaints.
 struct QtMatch {
-    explicit QtMatch(int opeval = 10) : folder(opeval), platform(folder.str()) {
+    explicit QtMatch(int period = 10) : folder(period), platform(folder.str()) {
         window.runLoadStep();
         game.startTick();
         fixBattlefield(game);
-        for (auto [box, text] : {std::pair{Box::Selw, "1"}, {Box::Selr, "n"}, {Box::Sels, "n"}})
+        for (auto [box, text] : {std::pair{Box::Mode, "1"}, {Box::Air, "n"}, {Box::Sound, "n"}})
             game.setBoxText(box, text);
         launched = launchVolley(game, 0) && launchVolley(game, 1);
         window.syncFromModel();

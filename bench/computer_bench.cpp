@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "computer/computer.h"
+#include "game/screen_view.h"
 #include "game_harness.h"
 #include "settings/config_file.h"
 
@@ -40,16 +41,17 @@ void BM_ComputerAgainstAPassiveBase(benchmark::State& state) {
             h.game->seed(uint32_t(1000 + round));
             h.answer(mode, air, "n");
             int launches = 0;
-            int16_t before[kSlots] = {};
+            bool wasBusy[kSlots] = {};
             long t = 0;
-            while (t < kTickLimit && h.st().wins[1] == 0) {
+            while (t < kTickLimit && h.player(1).wins == 0) {
                 h.game->tick(), ++t;
                 for (int s = 0; s < kSlots; ++s) {
-                    if (before[s] == 0 && h.st().state[1][s] != 0) ++launches;
-                    before[s] = h.st().state[1][s];
+                    const bool busy = h.projectile(1, s).state != ProjectileState::Idle;
+                    if (!wasBusy[s] && busy) ++launches;
+                    wasBusy[s] = busy;
                 }
             }
-            if (h.st().wins[1] == 0) ++lost;
+            if (h.player(1).wins == 0) ++lost;
             seconds.push_back(double(t) * kSecondsPerTick);
             shots.push_back(launches);
         }
@@ -78,30 +80,27 @@ void BM_StrongAgainstWeak(benchmark::State& state) {
             testing::GameHarness h(configText(1, "10", 0));
             h.start();
             h.game->seed(uint32_t(5000 + match));
-            std::array<int16_t, 9> second{};
-            std::copy(std::begin(h.st().keys2), std::end(h.st().keys2), second.begin());
-            computer::Computer players[2] = {{0,
-                                              {vk::W, vk::S, vk::Q, vk::E, vk::A, vk::D, vk::X, vk::Z, vk::C},
-                                              computer::Strength::Weak,
-                                              uint32_t(match)},
+            const KeyMap second = h.match().settings.secondSeatKeys;
+            computer::Computer players[2] = {{0, kFirstSeatKeys, computer::Strength::Weak, uint32_t(match)},
                                              {1, second, computer::Strength::Strong, uint32_t(match + 77)}};
-            for (auto [box, text] : {std::pair{Box::Selw, match % 2 ? "2" : "1"},
-                                     {Box::Selr, match % 4 < 2 ? "n" : "y"},
-                                     {Box::Sels, "n"}}) {
+            for (auto [box, text] : {std::pair{Box::Mode, match % 2 ? "2" : "1"},
+                                     {Box::Air, match % 4 < 2 ? "n" : "y"},
+                                     {Box::Sound, "n"}}) {
                 h.game->setBoxText(box, text);
                 for (auto& p : players)
-                    p.watch(computer::screenTexts(h.screen()));
+                    p.watch(viewOf(h.screen()));
             }
             long t = 0;
-            while (t < 20 * kTickLimit && !h.screen().again.visible) {
+            while (t < 20 * kTickLimit && !h.screen().restartPanel.visible) {
                 h.game->tick(), ++t;
-                const computer::ScreenTexts texts = computer::screenTexts(h.screen());
+                const computer::ScreenView view = viewOf(h.screen());
                 for (auto& p : players)
-                    if (const auto key = p.act(texts))
+                    if (const auto key = p.act(view))
                         key->down ? h.game->keyDown(key->code, 0) : h.game->keyUp(key->code);
             }
-            if (h.st().wins[1] == 5 && h.st().wins[0] < 5) ++strongWins;
-            if (h.st().wins[0] == 5 && h.st().wins[1] < 5) ++weakWins;
+            const int16_t weak = h.player(0).wins, strong = h.player(1).wins;
+            if (strong == 5 && weak < 5) ++strongWins;
+            if (weak == 5 && strong < 5) ++weakWins;
             minutes.push_back(double(t) * kSecondsPerTick / 60);
         }
     }

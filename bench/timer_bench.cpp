@@ -81,10 +81,10 @@ class PaintCounter : public QObject {
     }
 };
 
-bool allInFlight(const MatchState& st) {
-    for (int p = 0; p < kPlayers; ++p)
-        for (int s = 0; s < kSlots; ++s)
-            if (st.state[p][s] != 1) return false;
+bool allInFlight(const Match& match) {
+    for (const Player& player : match.players)
+        for (const Projectile& shell : player.projectiles)
+            if (shell.state != ProjectileState::Loading) return false;
     return true;
 }
 
@@ -127,7 +127,7 @@ void BM_TickPeriodAtShortestSetting(benchmark::State& state) {
         state.SkipWithError("the timer stopped ticking");
         return;
     }
-    if (!allInFlight(match.game.state())) state.SkipWithError("a shell landed while being measured");
+    if (!allInFlight(match.game.match())) state.SkipWithError("a shell landed while being measured");
 
     std::vector<double> intervals, lateness, ownLateness, work;
     for (size_t n = 1; n < stamps.size(); ++n) {
@@ -184,7 +184,7 @@ void BM_RunningMatchCpu(benchmark::State& state) {
     }
     const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
     const double cpu = processCpuSeconds() - cpu0;
-    if (!allInFlight(match.game.state())) state.SkipWithError("a shell landed while being measured");
+    if (!allInFlight(match.game.match())) state.SkipWithError("a shell landed while being measured");
 
     reportAgainst(state, "cpu_ms_per_s", cpu / wall * 1000, 20);
     state.counters["ticks_per_s"] = (ticks - ticks0) / wall;

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game.h"
-#include "app/screen.h"
 #include "field/battlefield.h"
 #include "field/bitmaps.h"
+#include "game/game.h"
+#include "game/screen.h"
 
 using namespace kestrum;
 
@@ -23,7 +23,7 @@ TEST(Battlefield, ReadsWhatIsShownInStackingOrderAndCratersShowSky) {
     // Stretched pictures in stacking order: strip, ground pieces, bases, explosions.
     Bitmap half(2, 1, colour::screenCyan);
     half.set(1, 0, 0x000002);
-    f.jimen = {&half, true, 100, 100, 10, 4};
+    f.groundStrip = {&half, true, 100, 100, 10, 4};
     EXPECT_EQ(f.point(104, 101), colour::screenCyan) << "see-through half shows the surface";
     EXPECT_EQ(f.point(105, 101) + f.point(110, 103), 0x000002 + colour::screenCyan);
     const Bitmap base(3, 3, 0x000001), fire(1, 1, 0x0080FE);
@@ -34,9 +34,9 @@ TEST(Battlefield, ReadsWhatIsShownInStackingOrderAndCratersShowSky) {
 
     // The composed frame is exactly what the colour test reads, pixel for pixel.
     f.drawBaseBuffer(0, 39, 12);
-    f.base[0] = {&f.baseprocess[0], true, 0, 457, 39, 12, true};
-    f.ground[0] = {&f.groundBitmap[0], true, 0, 469, 39, 11};
-    f.explosion[0] = {&f.origin, true, 20, 450, 25, 25};
+    f.base[0] = {&f.baseBuffer[0], true, 0, 457, 39, 12, true};
+    f.ground[0] = {&f.groundPieceBitmap[0], true, 0, 469, 39, 11};
+    f.explosion[0] = {&f.explosionBitmap, true, 20, 450, 25, 25};
     f.punchCrater(0, 5, 3, 4);
     std::vector<uint32_t> frame;
     f.compose(frame);
@@ -48,8 +48,8 @@ TEST(Battlefield, ReadsWhatIsShownInStackingOrderAndCratersShowSky) {
 
     // A crater is sky, not a window onto the ground behind.
     f.drawBaseBuffer(1, 40, 13);
-    f.base[1] = {&f.baseprocess[1], true, 700, 400, 40, 13, true};
-    f.jimen = {&f.jimenBitmap, true, 0, 405, 1187, 28};
+    f.base[1] = {&f.baseBuffer[1], true, 700, 400, 40, 13, true};
+    f.groundStrip = {&f.groundStripBitmap, true, 0, 405, 1187, 28};
     ASSERT_EQ(f.point(720, 412) & 3, 1);
     const uint64_t before = f.revision();
     f.punchCrater(1, 20, 12, 5);

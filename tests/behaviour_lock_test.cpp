@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "game_harness.h"
-#include "settings/config_file.h"
+#include "keyboard/key_map.h"
 
 using namespace kestrum;
 using namespace kestrum::testing;
@@ -75,12 +75,17 @@ struct Hasher {
 uint64_t screenHash(const Screen& s) {
     Hasher h;
     h.add(s.title), h.add(uint64_t(s.backColor));
-    h.add(s.normal), h.add(s.unit), h.add(s.value), h.add(s.changetitle), h.add(s.number), h.add(s.score);
-    h.add(s.establish), h.add(s.estanumber), h.add(s.estavalue), h.add(s.label1), h.add(s.label2);
-    h.add(s.label3), h.add(s.estafigure), h.add(s.inputvalue), h.add(s.orbitnumber);
-    h.add(s.selcon), h.add(s.sel5), h.add(s.sel1), h.add(s.sel2), h.add(s.sel3), h.add(s.sel4), h.add(s.sel6);
-    h.add(s.selw), h.add(s.selr), h.add(s.sels), h.add(s.again), h.add(s.label), h.add(s.againput);
-    h.add(uint64_t(s.focus));
+    h.add(s.statusCaptions), h.add(s.statusUnits), h.add(s.statusValues), h.add(s.modeCaptions);
+    h.add(s.statusSlot), h.add(s.score);
+    h.add(s.inputPanels), h.add(s.panelSlots), h.add(s.panelValues);
+    h.add(s.shellCaptions), h.add(s.panelUnits), h.add(s.rocketCaptions);
+    h.add(s.digitCursors), h.add(s.cursorDigits), h.add(s.slotLabels);
+    h.add(s.setupPanel), h.add(s.modeFrame), h.add(s.shellChoice), h.add(s.rocketChoice);
+    h.add(s.modeQuestion), h.add(s.airQuestion), h.add(s.soundQuestion);
+    h.add(s.modeBox), h.add(s.airBox), h.add(s.soundBox);
+    h.add(s.restartPanel), h.add(s.restartQuestion), h.add(s.restartBox);
+    // No focus hashes as 0, then the boxes in their order from 1.
+    h.add(s.focus ? uint64_t(*s.focus) + 1 : 0);
     return h.h;
 }
 
@@ -115,8 +120,8 @@ class RasterMirror {
     static uint64_t pixelHash(size_t i, uint32_t c) { return mix((uint64_t(i) << 32) | c); }
 
     std::vector<const Sprite*> sprites() const {
-        std::vector<const Sprite*> all{&field_.jimen, &field_.ground[0], &field_.ground[1], &field_.base[0],
-                                       &field_.base[1]};
+        std::vector<const Sprite*> all{&field_.groundStrip, &field_.ground[0], &field_.ground[1],
+                                       &field_.base[0], &field_.base[1]};
         for (const Sprite& e : field_.explosion)
             all.push_back(&e);
         return all;
@@ -159,8 +164,8 @@ class Masher {
   public:
     explicit Masher(uint32_t seed) : rng_(seed) {}
 
-    void step(Game& game, const std::array<int16_t, 9>& keys) {
-        if (held_ >= 0 && --holdFor_ <= 0) game.keyUp(keys[size_t(held_)]), held_ = -1;
+    void step(Game& game, const KeyMap& keys) {
+        if (held_ >= 0 && --holdFor_ <= 0) game.keyUp(keys.codes[size_t(held_)]), held_ = -1;
         if (held_ >= 0 || rng_() % 12 != 0) return;
         // Weights: up, down, place up, place down, decrease, increase, three launches.
         static constexpr int kWeights[9] = {2, 3, 2, 1, 1, 5, 1, 1, 1};
@@ -168,11 +173,11 @@ class Masher {
         int key = 0;
         while (pick >= kWeights[key])
             pick -= kWeights[key++];
-        game.keyDown(keys[size_t(key)], 0);
+        game.keyDown(keys.codes[size_t(key)], 0);
         if (key == 4 || key == 5)
             held_ = key, holdFor_ = int(rng_() % 80) + 1;
         else
-            game.keyUp(keys[size_t(key)]);
+            game.keyUp(keys.codes[size_t(key)]);
     }
 
   private:
@@ -181,18 +186,16 @@ class Masher {
     int holdFor_ = 0;
 };
 
-constexpr std::array<int16_t, 9> kFirstSeat{vk::W, vk::S, vk::Q, vk::E, vk::A, vk::D, vk::X, vk::Z, vk::C};
-
 // One scripted session: the driver ticks whenever the tick timer runs, as the window's timer would.
 struct Session {
     explicit Session(const std::string& config) : h(config), raster(h.game->field()) { h.start(); }
 
     // One timer period: the people at the keyboard act, then the tick runs if its timer does.
     void period(bool secondSeatIsAPerson) {
-        const bool playing = h.screen().focus == Focus::None && h.platform.tickInterval > 0;
+        const bool playing = !h.screen().focus && h.platform.tickInterval > 0;
         if (playing) {
-            first.step(*h.game, kFirstSeat);
-            if (secondSeatIsAPerson) second.step(*h.game, *keyTableFor(kbtype));
+            first.step(*h.game, kFirstSeatKeys);
+            if (secondSeatIsAPerson) second.step(*h.game, *secondSeatKeys(keyboardType));
         }
         if (h.platform.tickInterval > 0) h.game->tick();
         fold();
@@ -235,7 +238,7 @@ struct Session {
     GameHarness h;
     RasterMirror raster;
     Masher first{1001}, second{2002};
-    int16_t kbtype = 1;
+    int16_t keyboardType = 1;
     uint64_t chain = 0;
     long folds = 0;
     std::vector<std::string> lines;
@@ -286,7 +289,7 @@ TEST(BehaviourLock, TwoPeopleThroughBothBattleModes) {
     Session s(" 1 \r\n10\r\n");
     s.h.platform.onDialog = [&] {
         s.h.folder.write("config.txt", " 0 \r\n20\r\n");
-        s.kbtype = 0;
+        s.keyboardType = 0;
         return true;
     };
     for (int i = 0; i < 3; ++i) // the tick timer runs from the window's creation, prompts up
@@ -318,13 +321,13 @@ TEST(BehaviourLock, ComputerSeatedWholeMatch) {
     s.period(false);
     s.answer("1", "y", "y");
     long i = 0;
-    for (; i < 200000 && !s.h.screen().again.visible; ++i) {
+    for (; i < 200000 && !s.h.screen().restartPanel.visible; ++i) {
         if (i == 2000) s.chord(vk::F1, "settings");
         s.period(false);
     }
-    ASSERT_TRUE(s.h.screen().again.visible) << "the match never ended";
+    ASSERT_TRUE(s.h.screen().restartPanel.visible) << "the match never ended";
     s.checkpoint("match over");
-    s.h.game->setBoxText(Box::Againput, "y"), s.fold();
+    s.h.game->setBoxText(Box::Restart, "y"), s.fold();
     s.answer("2", "n", "n");
     for (int k = 0; k < 3000; ++k)
         s.period(false);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "computer/computer.h"
-#include "computer/screen_texts.h"
+#include "game/screen_view.h"
 #include "settings/config_file.h"
 #include "sim_fixture.h"
 
@@ -14,39 +14,37 @@ using namespace kestrum;
 using namespace kestrum::testing;
 using computer::Computer;
 using computer::KeyEvent;
-using computer::ScreenTexts;
+using computer::ScreenView;
 using computer::Strength;
 
 namespace {
 
-constexpr std::array<int16_t, 9> kFirstPlayerKeys = {vk::W, vk::S, vk::Q, vk::E, vk::A,
-                                                     vk::D, vk::X, vk::Z, vk::C};
-
 // Computers driven from outside the game, on either seat, as the test's own players. Every key they
 // send is checked: owned by their seat, and one key at a time.
 struct Seats : GameHarness {
-    explicit Seats(int kbtype) : GameHarness(configText(kbtype, "10", 0)) { start(); }
+    explicit Seats(int keyboardType) : GameHarness(configText(keyboardType, "10", 0)) { start(); }
 
     void seat(int side, Strength strength, uint32_t seed) {
-        players[side].emplace(side, side == 0 ? kFirstPlayerKeys : std::to_array(st().keys2), strength, seed);
+        players[side].emplace(side, side == 0 ? kFirstSeatKeys : match().settings.secondSeatKeys, strength,
+                              seed);
     }
     void answer(const std::string& mode, const std::string& air) {
         for (auto [box, text] :
-             {std::pair{Box::Selw, mode}, {Box::Selr, air}, {Box::Sels, std::string("n")}}) {
+             {std::pair{Box::Mode, mode}, {Box::Air, air}, {Box::Sound, std::string("n")}}) {
             game->setBoxText(box, text);
             for (auto& p : players)
-                if (p) p->watch(computer::screenTexts(screen()));
+                if (p) p->watch(viewOf(screen()));
         }
     }
     void tick() {
         game->tick();
-        const ScreenTexts texts = computer::screenTexts(screen());
+        const ScreenView view = viewOf(screen());
         for (int side = 0; side < 2; ++side) {
             if (!players[side]) continue;
-            const std::optional<KeyEvent> key = players[side]->act(texts);
-            if (record && side == 1) log.emplace_back(texts, key);
+            const std::optional<KeyEvent> key = players[side]->act(view);
+            if (record && side == 1) log.emplace_back(view, key);
             if (!key) continue;
-            const auto& own = players[side]->keys();
+            const auto& own = players[side]->keys().codes;
             ASSERT_NE(std::find(own.begin(), own.end(), key->code), own.end()) << "key " << key->code;
             // One key at a time: nothing held when one goes down, and only the held one comes up.
             ASSERT_EQ(down[side], key->down ? 0 : down[side] ? key->code : 0) << "key " << key->code;
@@ -56,17 +54,17 @@ struct Seats : GameHarness {
     }
     // Ticks until a match is over; the rounds each side won.
     std::pair<int, int> playMatch(long limit) {
-        for (long t = 0; t < limit && !screen().again.visible; ++t) {
+        for (long t = 0; t < limit && !screen().restartPanel.visible; ++t) {
             tick();
             if (::testing::Test::HasFatalFailure()) break;
         }
-        return {st().wins[0], st().wins[1]};
+        return {player(0).wins, player(1).wins};
     }
 
     std::optional<Computer> players[2];
     int16_t down[2] = {};
     bool record = false;
-    std::vector<std::pair<ScreenTexts, std::optional<KeyEvent>>> log;
+    std::vector<std::pair<ScreenView, std::optional<KeyEvent>>> log;
 };
 
 } // namespace
@@ -83,13 +81,13 @@ TEST(Computer, EveryStrengthDestroysAPassiveBaseInEveryModeWithAndWithoutAir) {
                 h.start();
                 h.game->seed(7);
                 h.answer(mode, air, "n");
-                for (long t = 0; t < 100000 && h.st().wins[1] == 0; ++t)
+                for (long t = 0; t < 100000 && h.player(1).wins == 0; ++t)
                     h.game->tick();
-                EXPECT_EQ(h.st().wins[1], 1);
+                EXPECT_EQ(h.player(1).wins, 1);
                 // The first player's panel and slots were never touched.
-                int touched = h.st().cursor[0] + h.st().place[0];
+                int touched = h.player(0).panel.cursor + h.player(0).panel.place;
                 for (int slot = 0; slot < kSlots; ++slot)
-                    touched += h.st().setv[0][slot][0] != 0;
+                    touched += h.projectile(0, slot).launchCopy[0] != 0;
                 EXPECT_EQ(touched, 0);
             }
 }
@@ -107,7 +105,7 @@ TEST(Computer, StrongBeatsWeakPlayingOnlyItsOwnSeatsKeys) {
             g.game->seed(seed);
             g.answer(mode, seed % 3 ? "y" : "n");
             const auto [weak, strong] = g.playMatch(1000000);
-            ASSERT_TRUE(g.screen().again.visible) << "the match did not end";
+            ASSERT_TRUE(g.screen().restartPanel.visible) << "the match did not end";
             if (strong == 5 && weak < 5) ++strongWins;
         }
     EXPECT_GE(strongWins, 11);
@@ -117,21 +115,21 @@ TEST(Computer, StrongBeatsWeakPlayingOnlyItsOwnSeatsKeys) {
 
 TEST(ComputerSees, OnlyWhatIsOnScreen) {
     Screen s = makeDesignScreen();
-    s.value[3].visible = true, s.value[3].caption = "120";
-    s.value[4].visible = false, s.value[4].caption = "secret";
+    Label &height = s.statusValue(0, status::kHeight), &distance = s.statusValue(0, status::kDistance);
+    height.visible = true, height.caption = "120";
+    distance.visible = false, distance.caption = "secret";
     // A label inside a hidden panel is not seen even though the label itself is "visible".
-    s.establish[1].visible = false, s.estavalue[4].caption = "999";
-    s.establish[3].visible = true, s.estavalue[14].caption = "2500";
-    s.estafigure[3].visible = false, s.inputvalue[3].caption = "7";
-    s.selcon.visible = false, s.selr.text = "y";
+    s.inputPanels[1].visible = false, s.panelValues[4].caption = "999";
+    s.inputPanels[3].visible = true, s.panelValues[14].caption = "2500";
+    s.setupPanel.visible = false, s.airBox.text = "y";
     auto seen = [&] {
-        const ScreenTexts t = computer::screenTexts(s);
-        return t.value[3] + "," + t.value[4] + "," + t.estavalue[4] + "," + t.estavalue[14] + "," +
-               t.inputvalue[3] + "," + t.airAnswer;
+        const ScreenView v = viewOf(s);
+        return v.seats[0].flightHeight + "," + v.seats[0].flightDistance + "," +
+               v.seats[1].panelValues[0][0] + "," + v.seats[1].panelValues[1][0] + "," + v.airAnswer;
     };
-    EXPECT_EQ(seen(), "120,,,2500,,") << "the prompt panel is hidden";
-    s.selcon.visible = true, s.estafigure[3].visible = true;
-    EXPECT_EQ(seen(), "120,,,2500,7,y");
+    EXPECT_EQ(seen(), "120,,,2500,") << "the prompt panel is hidden";
+    s.setupPanel.visible = true;
+    EXPECT_EQ(seen(), "120,,,2500,y");
 }
 
 TEST(ComputerSees, ItsKeysFollowFromTheTextsAlone) {
@@ -144,12 +142,12 @@ TEST(ComputerSees, ItsKeysFollowFromTheTextsAlone) {
         g.tick();
     ASSERT_GT(std::count_if(g.log.begin(), g.log.end(), [](auto& e) { return e.second.has_value(); }), 50);
 
-    Computer replay(1, std::to_array(g.st().keys2), Strength::Normal, 11);
-    ScreenTexts prompt;
+    Computer replay(1, g.match().settings.secondSeatKeys, Strength::Normal, 11);
+    ScreenView prompt;
     prompt.airAnswer = "y";
     replay.watch(prompt);
-    for (const auto& [texts, key] : g.log)
-        ASSERT_EQ(replay.act(texts), key);
+    for (const auto& [view, key] : g.log)
+        ASSERT_EQ(replay.act(view), key);
 }
 
 // ---- Reckoning -----------------------------------------------------------------------------------
@@ -174,13 +172,15 @@ TEST(ComputerReckons, FlightsStepForStepAsTheGameFliesThem) {
         m.place(1, 0, params);
         const computer::Flight f = computer::fly(shot, -1000, 4000);
         EXPECT_EQ(f.lifted, lifts);
-        const double edge = m.st().basex[1], launchY = m.st().py[1][0];
+        const Projectile& projectile = m.projectile(1, 0);
+        const double edge = m.player(1).base.edge, launchY = projectile.motion.y;
         std::size_t step = 0;
         for (; step < std::min<std::size_t>(f.points.size(), 300); ++step) {
             m.stepOf(1);
-            if (m.st().state[1][0] == 0 || m.st().state[1][0] >= 3) break;
-            ASSERT_NEAR(edge - m.st().px[1][0], f.points[step].x, 1e-6) << "step " << step;
-            ASSERT_NEAR(m.st().py[1][0] - launchY, f.points[step].y, 0.05) << "step " << step;
+            if (projectile.state == ProjectileState::Idle || projectile.state == ProjectileState::Exploding)
+                break;
+            ASSERT_NEAR(edge - projectile.motion.x, f.points[step].x, 1e-6) << "step " << step;
+            ASSERT_NEAR(projectile.motion.y - launchY, f.points[step].y, 0.05) << "step " << step;
         }
         EXPECT_GT(step, 50u);
     }

@@ -38,7 +38,7 @@ TEST(ConfigFuzz, ReaderAndDialogHoldTheirPromisesOnAnyText) {
     for (int i = 0; i < 100000; ++i) {
         const std::string text = nextText(rng);
         const ConfigReading r = parseConfig(text);
-        ASSERT_TRUE(!r.ok || (r.first && r.second)) << PrintToString(text);
+        ASSERT_TRUE(!r.ok || (r.keyboardType && r.handlingPeriod)) << PrintToString(text);
         accepted += r.ok;
 
         // The same text typed into the one-line box: what the dialog accepts reads back as its value.
@@ -48,7 +48,7 @@ TEST(ConfigFuzz, ReaderAndDialogHoldTheirPromisesOnAnyText) {
         ASSERT_FALSE(std::isnan(value)) << PrintToString(typed);
         if (!(value > 9) || std::nearbyint(value) > 32767) continue;
         const ConfigReading back = parseConfig(configText(1, typed));
-        ASSERT_TRUE(back.ok && back.second == toInt16(value)) << PrintToString(typed);
+        ASSERT_TRUE(back.ok && back.handlingPeriod == toInt16(value)) << PrintToString(typed);
         ++typedAccepted;
     }
     // Both outcomes must be common, or the properties above test little.

@@ -6,17 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "app/game.h"
+#include "game/game.h"
 
 namespace kestrum::testing {
 
 class FakeSound : public SoundService {
   public:
     void setFile(SoundId id, const std::string& path) override {
-        (id == SoundId::Ban ? banFile : bigbanFile) = path;
+        (id == SoundId::Explosion ? explosionFile : baseExplosionFile) = path;
     }
     void play(SoundId id) override { played.push_back(id); }
-    std::string banFile, bigbanFile;
+    std::string explosionFile, baseExplosionFile;
     std::vector<SoundId> played;
 };
 

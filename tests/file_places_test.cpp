@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/file_places.h"
+#include "game/file_places.h"
 #include "game_harness.h"
 #include "settings/settings_form.h"
 
@@ -33,14 +33,16 @@ TEST(FilePlaces, InstalledFirstRunSavesIntoANewUserFolderAndReadsItBack) {
     h.platform.programFolderWritable = false;
     h.platform.userFolder = home.file(".config/kestrum");
     h.platform.onDialog = [&] {
-        SettingsForm form(h.st().cfgpath); // what the dialog's 保存 does with the defaults
+        SettingsForm form(h.match().settingsPath); // what the dialog's 保存 does with the defaults
         EXPECT_EQ(form.save(), SettingsForm::SaveOutcome::Saved);
         return true; // closed by a save
     };
     h.game->load();
     EXPECT_EQ(h.platform.dialogsShown, 1);
     EXPECT_EQ(slurp(home.file(".config/kestrum/config.txt")), " 1 \r\n10\r\n");
-    EXPECT_EQ(h.st().opeval * 1000 + h.st().keys2[0], 10104) << "read back from the new file";
+    const Settings& settings = h.match().settings;
+    EXPECT_EQ(settings.handlingPeriod * 1000 + settings.secondSeatKeys.codes[0], 10104)
+        << "read back from the new file";
     EXPECT_EQ(std::filesystem::status(home.file(".config/kestrum")).permissions(),
               std::filesystem::perms::owner_all)
         << "a private configuration folder";
@@ -56,8 +58,8 @@ TEST(FilePlaces, SoundsBesideTheProgramElseInTheDataFolder) {
     h.platform.data = data.str();
     h.folder.write("BAN.WAV", "RIFF"), data.write("BAN.WAV", "RIFF"), data.write("BIGBAN.WAV", "RIFF");
     h.game->load();
-    EXPECT_EQ(h.sound.banFile, h.folder.file("BAN.WAV")) << "the copy beside the program wins";
-    EXPECT_EQ(h.sound.bigbanFile, data.file("BIGBAN.WAV"));
+    EXPECT_EQ(h.sound.explosionFile, h.folder.file("BAN.WAV")) << "the copy beside the program wins";
+    EXPECT_EQ(h.sound.baseExplosionFile, data.file("BIGBAN.WAV"));
     EXPECT_EQ(soundFile(h.platform, "OTHER.WAV"), h.folder.file("OTHER.WAV")) << "found nowhere";
 }
 

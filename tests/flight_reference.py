@@ -54,7 +54,7 @@ class Slot:
     def __init__(self, player, slot, params):
         self.player, self.slot = player, slot
         self.param = [f32(v) for v in params] + [0.0] * (6 - len(params))
-        self.setv = [int(v) for v in params] + [0] * (6 - len(params))
+        self.launch_copy = [int(v) for v in params] + [0] * (6 - len(params))
         self.dir = 1 if player == 0 else -1
         self.state = 1
         self.px, self.vx, self.ax = 1000.0, 0.0, 0.0
@@ -69,7 +69,7 @@ class Slot:
                 fuel = 0.0
             p[1] = fuel
         theta = f32(p[4] * DEGREE)
-        area = f32(self.setv[1] + charge) ** AREA  # the launch mass
+        area = f32(self.launch_copy[1] + charge) ** AREA  # the launch mass
         thrust = f32(f32(burn * jet) / f32(fuel + charge)) if fuel > 0 else 0.0
         lift = f32(thrust * math.sin(theta))
         if self.state == 1:
@@ -77,7 +77,7 @@ class Slot:
                 self.state = 2
             if fuel == 0:
                 self.state = 0
-                self.param = [float(v) for v in self.setv]
+                self.param = [float(v) for v in self.launch_copy]
         else:
             drag = f32(ROCKET_DRAG * air) * area
             self.ax = thrust * math.cos(theta) * self.dir - drag * self.vx

@@ -46,9 +46,11 @@ struct GameHarness {
     void start() { game->load(), game->startTick(); }
     // The three set-up prompts: mode "1"/"2", air and sound "y"/"n".
     void answer(const std::string& mode, const std::string& air, const std::string& snd) {
-        game->setBoxText(Box::Selw, mode), game->setBoxText(Box::Selr, air), game->setBoxText(Box::Sels, snd);
+        game->setBoxText(Box::Mode, mode), game->setBoxText(Box::Air, air), game->setBoxText(Box::Sound, snd);
     }
-    MatchState& st() { return game->state(); }
+    Match& match() { return game->match(); }
+    Player& player(int p) { return game->match().players[p]; }
+    Projectile& projectile(int p, int s) { return game->match().players[p].projectiles[s]; }
     Screen& screen() { return game->screen(); }
 
     TempFolder folder;

@@ -14,8 +14,7 @@ constexpr int16_t kPadUp = 104, kPadDown = 101, kPadPlaceUp = 103, kPadDecrease 
 
 TEST(Keys, HeldFuelLoadGrowsByThePlaceAmountThenLaunches) {
     SimMatch h("2");
-    MatchState& st = h.st();
-    float* param = st.param[0][0];
+    float* param = h.projectile(0, 0).params;
     param[0] = 50, param[2] = 100, param[3] = 2000, param[4] = 45;
     for (int t = 0; t < 16; ++t) // the round's first refresh only draws the panel; the phase comes round
         h.game->tick();
@@ -25,13 +24,16 @@ TEST(Keys, HeldFuelLoadGrowsByThePlaceAmountThenLaunches) {
         ASSERT_EQ(param[1], 1000.0f * float(std::min(t / 16, 9))) << t;
     }
     h.game->keyUp(vk::D), h.press(vk::X);
-    EXPECT_EQ(std::to_array(st.setv[0][0]), (std::array<int16_t, 6>{50, 9000, 100, 2000, 45, 9050}));
-    EXPECT_TRUE(st.cursor[0] == 0 && h.screen().orbitnumber[0].visible);
+    EXPECT_EQ(std::to_array(h.projectile(0, 0).launchCopy),
+              (std::array<int16_t, 6>{50, 9000, 100, 2000, 45, 9050}));
+    InputPanel& panel = h.player(0).panel;
+    EXPECT_TRUE(panel.cursor == 0 && h.screen().slotLabel(0, 0).visible);
 
     // Fuel consumption and angle empty: refused, and the cursor jumps to the first empty row.
-    st.slot[0] = 1, st.param[0][1][0] = 50, st.param[0][1][1] = 100, st.param[0][1][3] = 2000, h.press(vk::Z);
-    EXPECT_EQ(std::tuple(st.cursor[0], st.state[0][1], h.screen().orbitnumber[1].visible),
-              std::tuple(3, 0, false));
+    float* second = h.projectile(0, 1).params;
+    panel.slot = 1, second[0] = 50, second[1] = 100, second[3] = 2000, h.press(vk::Z);
+    EXPECT_EQ(std::tuple(panel.cursor, h.projectile(0, 1).state, h.screen().slotLabel(0, 1).visible),
+              std::tuple(3, ProjectileState::Idle, false));
 }
 
 TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
@@ -51,8 +53,8 @@ TEST(Keys, CursorPlaceAndStepWithTheKeypadTable) {
     SimMatch h("2");
     for (const auto& r : rows) {
         r[0] < 0 ? h.game->keyUp(int16_t(-r[0])) : h.press(int16_t(r[0]), r[1]);
-        EXPECT_EQ(std::tuple(h.st().cursor[r[2]], h.st().place[r[2]], h.st().step[r[2]]),
-                  std::tuple(r[3], r[4], r[5]))
+        const InputPanel& panel = h.player(r[2]).panel;
+        EXPECT_EQ(std::tuple(panel.cursor, panel.place, panel.step), std::tuple(r[3], r[4], r[5]))
             << "key " << r[0] << " (cursor, place, step)";
     }
 }
@@ -61,29 +63,31 @@ TEST(Keys, UnnamedKeyIsNobodysCtrlChordsNeedCtrlAloneAndThePeriodNeverStopsTheTi
     SimMatch h("1");
     // Before the settings name the second player's keys their table is all zeros: a key the window
     // could not name (code 0) must not act as the first of them, cursor up.
-    std::ranges::fill(h.st().keys2, int16_t(0));
-    h.st().cursor[1] = 2;
+    std::ranges::fill(h.match().settings.secondSeatKeys.codes, int16_t(0));
+    h.player(1).panel.cursor = 2;
     h.press(0);
-    EXPECT_EQ(h.st().cursor[1], 2) << "code 0 moved the cursor up";
+    EXPECT_EQ(h.player(1).panel.cursor, 2) << "code 0 moved the cursor up";
 
     h.platform.onDialog = [&] { return h.folder.write("config.txt", " 0 \r\n25\r\n"), true; };
     for (int16_t key : {vk::F1, vk::F2})
-        for (int shift : {0, kCtrlMask | kShiftMask, kCtrlMask | kAltMask, int(kAltMask)})
-            h.game->keyDown(key, int16_t(shift));
-    EXPECT_FALSE(h.platform.dialogsShown || h.screen().selcon.visible);
+        for (int modifiers : {0, kCtrlMask | kShiftMask, kCtrlMask | kAltMask, int(kAltMask)})
+            h.game->keyDown(key, int16_t(modifiers));
+    EXPECT_FALSE(h.platform.dialogsShown || h.screen().setupPanel.visible);
 
     // Ctrl+F1 applies the settings read again, and restarts a stopped tick.
     h.platform.setTickInterval(0);
     h.game->keyDown(vk::F1, kCtrlMask);
-    EXPECT_EQ(std::tuple(h.st().kbtype, h.st().opeval, h.st().keys2[0]), std::tuple(0, 25, 80));
+    const Settings& settings = h.match().settings;
+    EXPECT_EQ(std::tuple(settings.keyboardType, settings.handlingPeriod, settings.secondSeatKeys.codes[0]),
+              std::tuple(0, 25, 80));
     EXPECT_EQ(h.platform.tickInterval, 25);
 
     h.game->keyDown(vk::F2, kCtrlMask); // stops the timer and opens the set-up prompts
-    EXPECT_EQ(std::pair(h.platform.tickInterval, h.screen().focus), std::pair(0, Focus::Selw));
+    EXPECT_EQ(std::pair(h.platform.tickInterval, h.screen().focus), std::pair(0, std::optional(Box::Mode)));
 
     // A period of 0 would stop the timer for good; below 1 the match runs as fast as a timer can.
     SimMatch fast;
-    fast.st().opeval = 0, fast.answer("1", "n", "n");
+    fast.match().settings.handlingPeriod = 0, fast.answer("1", "n", "n");
     EXPECT_EQ(fast.platform.tickInterval, 1);
 }
 
@@ -91,7 +95,7 @@ TEST(Keys, HeldAmountsEndWhenTheWindowLosesTheKeyboard) {
     // A key let go while the settings dialog (or another window) had the keyboard sends its key-up
     // elsewhere: the amount must not go on climbing.
     SimMatch h("1");
-    const float* amount[] = {&h.st().param[0][0][0], &h.st().param[1][0][0]};
+    const float* amount[] = {&h.projectile(0, 0).params[0], &h.projectile(1, 0).params[0]};
     auto ticks = [&](int n) {
         while (n--)
             h.game->tick();
@@ -108,9 +112,9 @@ TEST(Keys, HeldAmountsEndWhenTheWindowLosesTheKeyboard) {
     EXPECT_EQ(ticks(64), then) << "no key is held after the dialog";
 
     h.press(vk::D), h.press(kPadDecrease);
-    EXPECT_TRUE(h.st().step[0] == 1 && h.st().step[1] == -1);
+    EXPECT_TRUE(h.player(0).panel.step == 1 && h.player(1).panel.step == -1);
     h.game->releaseAllKeys(); // the window was minimised or another window took the keyboard
-    EXPECT_TRUE(h.st().step[0] == 0 && h.st().step[1] == 0);
+    EXPECT_TRUE(h.player(0).panel.step == 0 && h.player(1).panel.step == 0);
     h.press(vk::D); // held again afterwards, it counts again
     EXPECT_GT(ticks(32).first, then.first);
 }

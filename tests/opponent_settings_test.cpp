@@ -23,14 +23,15 @@ TEST(ConfigThirdLine, OnlyOneToThreeIsTheComputerAndNothingMakesTheReadingFail) 
         {"1\r\n10\r\n2.5\r\n", 2}, {"1\r\n10\r\n,3", 0},        {"1\r\n10\r\n\r\n\r\n3", 3}};
     for (const auto& [text, opponent] : cases) {
         const ConfigReading r = parseConfig(text);
-        EXPECT_EQ(std::tuple(r.ok, *r.first, *r.second, r.opponent), std::tuple(true, 1, 10, opponent))
+        EXPECT_EQ(std::tuple(r.ok, *r.keyboardType, *r.handlingPeriod, r.opponent),
+                  std::tuple(true, 1, 10, opponent))
             << text;
     }
     // A third field cut off by the reading cap is no reason to doubt the first two.
     TempFolder folder;
     folder.write("config.txt", " 0 \r\n25\r\n" + std::string(70000, '2'));
     const ConfigReading r = readConfig(folder.file("config.txt"));
-    EXPECT_EQ(std::tuple(r.ok, *r.second, r.opponent), std::tuple(true, 25, 0));
+    EXPECT_EQ(std::tuple(r.ok, *r.handlingPeriod, r.opponent), std::tuple(true, 25, 0));
 }
 
 TEST(ConfigThirdLine, WrittenOnlyWhenTheComputerPlays) {
@@ -54,7 +55,7 @@ TEST(SettingsForm, OpponentRoundTripsAndAPersonLeavesTheTwoLinesAsTheyWere) {
         EXPECT_EQ(slurp(path), opponent ? " 0 \r\n25\r\n 2 \r\n" : " 0 \r\n25\r\n");
         SettingsForm again(path);
         again.load();
-        EXPECT_EQ(std::to_string(again.opponent) + again.opevalText, std::to_string(opponent) + "25");
+        EXPECT_EQ(std::to_string(again.opponent) + again.periodText, std::to_string(opponent) + "25");
     }
 }
 
@@ -64,7 +65,7 @@ TEST(Opponent, TakenAtStartUpAndAtOnceAfterCtrlF1) {
     auto who = [&] {
         const auto* o = h.game->opponent();
         return o ? std::to_string(int(o->strength())) + " " + std::to_string(o->side()) + " " +
-                       std::to_string(o->keys()[0])
+                       std::to_string(o->keys().codes[0])
                  : "none";
     };
     h.start();
@@ -93,15 +94,15 @@ TEST(Opponent, APersonsSeatDoesNothingByItself) {
         const Screen before = h.screen();
         for (int t = 0; t < 20000; ++t)
             h.game->tick();
-        const MatchState& st = h.st();
-        float touched = st.cursor[1] + st.place[1] + st.step[1] + st.slot[1];
-        for (int s = 0; s < kSlots; ++s)
-            touched += st.state[1][s] + std::accumulate(st.param[1][s], std::end(st.param[1][s]), 0.0f);
+        const Player& second = h.player(1);
+        float touched = second.panel.cursor + second.panel.place + second.panel.step + second.panel.slot;
+        for (const Projectile& shot : second.projectiles)
+            touched += float(shot.state) + std::accumulate(shot.params, std::end(shot.params), 0.0f);
         EXPECT_EQ(touched, 0);
-        EXPECT_EQ(h.screen().value[2].caption, "0");
+        EXPECT_EQ(h.screen().statusValues[2].caption, "0");
         const int panel = 2 * (mode[0] - '1') + 1;
-        EXPECT_EQ(h.screen().estanumber[panel].caption, before.estanumber[panel].caption);
-        EXPECT_TRUE(h.screen().establish[panel].visible);
+        EXPECT_EQ(h.screen().panelSlots[panel].caption, before.panelSlots[panel].caption);
+        EXPECT_TRUE(h.screen().inputPanels[panel].visible);
     }
 }
 

@@ -1,4 +1,4 @@
-// config.txt reading and writing, the settings dialog's logic, and configp on a game.
+// config.txt reading and writing, the settings dialog's logic, and the settings read into a game.
 
 #include <csignal>
 #include <cstring>
@@ -25,7 +25,7 @@ const Keys kLetters = {80, 187, 79, 192, 76, 186, 191, 190, 226},
 // A reading as "first second", with "!" for a failed one and "?" for a number not read.
 std::string shown(const ConfigReading& r) {
     auto n = [](std::optional<int16_t> v) { return v ? std::to_string(*v) : std::string("?"); };
-    return n(r.first) + (r.ok ? " " + n(r.second) : "!");
+    return n(r.keyboardType) + (r.ok ? " " + n(r.handlingPeriod) : "!");
 }
 
 TEST(ParseConfig, ListInputRules) {
@@ -68,10 +68,10 @@ TEST(SettingsForm, SavesOnlyValuesAboveNineThatReadBackAsTyped) {
         SCOPED_TRACE('"' + text + '"');
         TempFolder folder;
         SettingsForm form(folder.file("config.txt"));
-        form.tenkey = false, form.opevalText = text;
+        form.numericKeypad = false, form.periodText = text;
         EXPECT_EQ(form.save(), outcome);
         EXPECT_EQ(slurp(folder.file("config.txt")), readBack ? " 0 \r\n" + text + "\r\n" : "");
-        EXPECT_EQ(readConfig(folder.file("config.txt")).second, readBack);
+        EXPECT_EQ(readConfig(folder.file("config.txt")).handlingPeriod, readBack);
         EXPECT_EQ(std::filesystem::exists(folder.file("config.txt")), outcome == Outcome::Saved);
     }
 }
@@ -81,8 +81,8 @@ TEST(SettingsForm, LoadShowsTheFileThenDefaultsSaveTheDesignValues) {
     folder.write("config.txt", " 0 \r\n9.5\r\n");
     SettingsForm form(folder.file("config.txt"));
     form.load();
-    EXPECT_EQ(form.opevalText + char('0' + form.tenkey), "100");
-    form.opevalText = "300";
+    EXPECT_EQ(form.periodText + char('0' + form.numericKeypad), "100");
+    form.periodText = "300";
     form.restoreDefaults();
     ASSERT_EQ(form.save(), Outcome::Saved);
     EXPECT_EQ(slurp(folder.file("config.txt")), " 1 \r\n10\r\n");
@@ -181,20 +181,26 @@ TEST(WriteConfig, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.str()), {}), 2);
 }
 
-TEST(Configp, KeyTablesAndWhatAFailedReadingKeeps) {
+TEST(ReadSettings, KeyTablesAndWhatAFailedReadingKeeps) {
     // Type 2 has no key table: the keys stay. A failed reading keeps the first number if it read one.
     // clang-format off
     const std::tuple<std::string, bool, int, int, Keys> steps[] = {
         {" 1 \r\n10\r\n", true, 1, 10, kKeypad}, {" 2 \r\n30\r\n", true, 2, 30, kKeypad}, {" 0 \n25", true, 0, 25, kLetters},
         {" 2 \r\n30\r\n", true, 2, 30, kLetters}, {"1\r\n", false, 1, 30, kLetters}, {"0\r\n40000\r\n", false, 0, 30, kLetters}};
     // clang-format on
+    // Each load step reads the file; a failed reading shows the first-run dialog, which is closed unsaved.
     GameHarness h;
-    h.st().cfgpath = h.folder.file("config.txt");
-    for (const auto& [text, ok, kbtype, opeval, keys] : steps) {
+    h.platform.onDialog = [] { return false; };
+    const Settings& settings = h.match().settings;
+    for (const auto& [text, ok, keyboardType, period, keys] : steps) {
         h.folder.write("config.txt", text);
-        EXPECT_EQ(h.game->configp(), ok) << text;
-        EXPECT_EQ(std::pair(int(h.st().kbtype), int(h.st().opeval)), std::pair(kbtype, opeval)) << text;
-        EXPECT_EQ(std::to_array(h.st().keys2), keys) << text;
+        const int dialogsBefore = h.platform.dialogsShown;
+        h.game->load();
+        EXPECT_EQ(h.platform.dialogsShown == dialogsBefore, ok) << text;
+        EXPECT_EQ(std::pair(int(settings.keyboardType), int(settings.handlingPeriod)),
+                  std::pair(keyboardType, period))
+            << text;
+        EXPECT_EQ(settings.secondSeatKeys.codes, keys) << text;
     }
 }
 

@@ -21,8 +21,8 @@ struct SimMatch : GameHarness {
                       bool plainBases = false, int distance = 2000) {
         start();
         for (int p = 0; plainBases && p < 2; ++p) {
-            game->field().baseorigin[p] = Bitmap(100, 32, 0x404040u | uint32_t(p));
-            game->field().groundBitmap[p] = Bitmap(100, 30, 0x008200u | uint32_t(p));
+            game->field().baseTemplate[p] = Bitmap(100, 32, 0x404040u | uint32_t(p));
+            game->field().groundPieceBitmap[p] = Bitmap(100, 30, 0x008200u | uint32_t(p));
         }
         game->setRandomSource([this] {
             const float r = draws.empty() ? 0.5f : draws.front();
@@ -34,7 +34,7 @@ struct SimMatch : GameHarness {
     }
     void round(float distance, float leftAlt, float rightAlt) {
         draws = {distance, leftAlt, rightAlt};
-        game->syokika3();
+        game->newRound();
     }
     void press(int16_t key, int times = 1) {
         while (times-- > 0)
@@ -44,22 +44,22 @@ struct SimMatch : GameHarness {
     void stepOf(int p) {
         do
             game->tick();
-        while (st().turn != p);
+        while (match().turn != p);
     }
     // What a launch leaves: parameters copied, at rest 55 m inside the own base edge and 10 m below its top.
     void place(int p, int s, std::initializer_list<float> params) {
-        MatchState& m = st();
+        Projectile& shot = projectile(p, s);
         int k = 0;
         for (float v : params)
-            m.param[p][s][k] = v, m.setv[p][s][k++] = int16_t(v);
-        m.state[p][s] = 1;
-        m.px[p][s] = p == 0 ? m.basex[0] + 55 : m.basex[1] - 55;
-        m.py[p][s] = float(m.basealt[p] - 10);
-        m.vx[p][s] = m.ax[p][s] = m.vy[p][s] = m.ay[p][s] = 0;
-        screen().orbitnumber[s + 5 * p].visible = true;
+            shot.params[k] = v, shot.launchCopy[k++] = int16_t(v);
+        shot.state = ProjectileState::Loading;
+        shot.motion.x = p == 0 ? player(0).base.edge + 55 : player(1).base.edge - 55;
+        shot.motion.y = float(player(p).base.altitude - 10);
+        shot.motion.vx = shot.motion.ax = shot.motion.vy = shot.motion.ay = 0;
+        screen().slotLabel(p, s).visible = true;
     }
     // The trail entry slot s wrote in the last tick: the slots after it have moved the ring on.
-    int trailEntry(int s) { return (st().trailn - (kSlots - 1 - s) + 19999) % 20000 + 1; }
+    int trailEntry(int s) { return (match().trail.newest - (kSlots - 1 - s) + 19999) % 20000 + 1; }
 
     std::deque<float> draws;
 };

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "physics/panel_limits.h"
 #include "settings/config_file.h"
 #include "sim_fixture.h"
 
@@ -35,35 +36,35 @@ struct SoakShard : ::testing::TestWithParam<int> {
     void playMatch() {
         const char* yn[] = {"y", "n", "Y", "N"};
         h.answer(pick(2) ? "2" : "1", yn[pick(4)], yn[pick(4)]);
-        ASSERT_EQ(
-            std::tuple(h.screen().selcon.visible, h.screen().score[0].caption, h.screen().score[1].caption),
-            std::tuple(false, "0"s, "0"s));
+        ASSERT_EQ(std::tuple(h.screen().setupPanel.visible, h.screen().score[0].caption,
+                             h.screen().score[1].caption),
+                  std::tuple(false, "0"s, "0"s));
         const bool aimed = pick(4) != 0;
         std::fill_n(&fuel[0][0], 2 * kSlots, -1.0f);
         // Against the computer a match takes a while: the first player is slower to give up.
-        const long patience = computerSeat       ? 200000 + pick(40000)
-                              : h.st().mode == 1 ? 10000 + pick(10000)
-                                                 : 20000 + pick(40000);
+        const long patience = computerSeat                            ? 200000 + pick(40000)
+                              : h.match().mode == BattleMode::Rockets ? 10000 + pick(10000)
+                                                                      : 20000 + pick(40000);
         for (long t = 0; t < 1000000; ++t) {
             pressRandomKeys(aimed);
             if (t == patience) h.game->keyDown(vk::F2, kCtrlMask);
-            if (!h.screen().selcon.visible && !h.screen().again.visible) h.game->tick();
+            if (!h.screen().setupPanel.visible && !h.screen().restartPanel.visible) h.game->tick();
             checkInvariants();
             if (HasFatalFailure()) return;
-            if (h.screen().again.visible)
-                return ++decided, checkResult(), h.game->setBoxText(Box::Againput, "y");
-            if (h.screen().selcon.visible) return; // abandoned with Ctrl+F2
+            if (h.screen().restartPanel.visible)
+                return ++decided, checkResult(), h.game->setBoxText(Box::Restart, "y");
+            if (h.screen().setupPanel.visible) return; // abandoned with Ctrl+F2
         }
         ADD_FAILURE() << "a match neither ended nor was abandoned";
     }
 
     void pressRandomKeys(bool aimed) {
-        MatchState& st = h.st();
-        static const int16_t firstKeys[] = {vk::W, vk::S, vk::Q, vk::E, vk::A, vk::D, vk::X, vk::Z, vk::C};
+        const KeyMap& secondKeys = h.match().settings.secondSeatKeys;
         for (int p = 0; p < (computerSeat ? 1 : 2); ++p) {
             if (aimed && pick(50) == 0) fire(p);
             if (pick(aimed ? 40 : 6) != 0) continue;
-            const int16_t key = p == 0 ? firstKeys[pick(9)] : st.keys2[pick(9)];
+            const int16_t key =
+                p == 0 ? kFirstSeatKeys.codes[size_t(pick(9))] : secondKeys.codes[size_t(pick(9))];
             h.game->keyDown(key, int16_t(pick(8) == 0 ? kShiftMask : 0));
             if (pick(3) == 0) h.game->keyUp(key);
         }
@@ -75,76 +76,90 @@ struct SoakShard : ::testing::TestWithParam<int> {
     // A gunner enters a shot in the selected slot and launches: a shell on a worked-out 45-degree parabola,
     // or a rocket with any mix of charge, fuel, burn rate, jet speed and angle, weak ones too.
     void fire(int p) {
-        MatchState& st = h.st();
-        float* param = st.param[p][st.slot[p]];
-        if (st.state[p][st.slot[p]] != 0) return;
-        if (st.mode == 1) {
+        Match& match = h.match();
+        Projectile& shot = h.projectile(p, h.player(p).panel.slot);
+        float* param = shot.params;
+        if (shot.state != ProjectileState::Idle) return;
+        const KeyMap& secondKeys = match.settings.secondSeatKeys;
+        if (match.mode == BattleMode::Rockets) {
             for (int k = 0; k < 5; ++k)
                 param[k] = float(1 + pick(std::array{350, 3000, 300, 5100, 90}[size_t(k)]));
-            return h.game->keyDown(p == 0 ? vk::Z : st.keys2[7], 0);
+            return h.game->keyDown(p == 0 ? vk::Z : secondKeys.codes[7], 0);
         }
+        auto base = [&](int q) -> const Base& { return match.players[q].base; };
         const int column = 10 + pick(80), enemy = 1 - p;
-        const double aimX = enemy == 0 ? column : st.basex[1] - column,
-                     x0 = st.basex[p] + (p == 0 ? 55 : -55);
+        const double aimX = enemy == 0 ? column : base(1).edge - column,
+                     x0 = base(p).edge + (p == 0 ? 55 : -55);
         param[0] = 150, param[2] = 45, param[3] = 3;
         // The parabola through the aim point: the steps of 0.03 s land within a few metres of it.
-        const double dx = std::abs(aimX - x0), dy = st.basealt[enemy] - st.basealt[p] - 10;
+        const double dx = std::abs(aimX - x0), dy = base(enemy).altitude - base(p).altitude - 10;
         const double speed = std::round(std::sqrt(9.8 * dx * dx / (dx - dy)));
         if (!(speed <= 1200)) return; // out of reach at 45 degrees
         param[1] = float(speed);
-        h.game->keyDown(p == 0 ? vk::X : st.keys2[6], 0);
+        h.game->keyDown(p == 0 ? vk::X : secondKeys.codes[6], 0);
     }
 
     // Who won, where it is printed, and the score; the tick has stopped and the restart prompt waits.
     void checkResult() {
-        const MatchState& st = h.st();
+        const int16_t wins[2] = {h.player(0).wins, h.player(1).wins};
         auto text = [](int x, int y, const char* s) { return PrintedText{x, y, s, 12, 0}; };
-        auto title = [&](int p) { return st.wins[p] == 5 ? "勝者" : "敗者"; };
+        auto title = [&](int p) { return wins[p] == 5 ? "勝者" : "敗者"; };
         const std::vector<PrintedText> result =
-            st.wins[0] == st.wins[1] ? std::vector{text(288, 300, "引き分け")}
-                                     : std::vector{text(272, 400, title(0)), text(496, 400, title(1))};
+            wins[0] == wins[1] ? std::vector{text(288, 300, "引き分け")}
+                               : std::vector{text(272, 400, title(0)), text(496, 400, title(1))};
         EXPECT_EQ(h.game->field().texts(), result);
-        EXPECT_EQ(std::tuple(h.screen().score[0].caption, h.screen().score[1].caption,
-                             h.platform.tickInterval, h.screen().focus),
-                  std::tuple(std::to_string(st.wins[0]), std::to_string(st.wins[1]), 0, Focus::Againput));
+        EXPECT_EQ(
+            std::tuple(h.screen().score[0].caption, h.screen().score[1].caption, h.platform.tickInterval,
+                       h.screen().focus),
+            std::tuple(std::to_string(wins[0]), std::to_string(wins[1]), 0, std::optional(Box::Restart)));
     }
 
     void checkInvariants() {
-        const MatchState& st = h.st();
-        const int m = int(st.mode);
+        const Match& match = h.match();
+        const int m = int(match.mode);
         // A value outside its range fails by its name.
         auto in = [](const char* name, double v, double lo, double hi) {
             return (v >= lo && v <= hi) ||
                    (ADD_FAILURE() << name << " = " << v << ", not in " << lo << ".." << hi, 0);
         };
-        ASSERT_TRUE(in("mode", st.mode, 0, 1) && st.mode == m && in("turn", st.turn, 0, 1) &&
-                    in("over", st.over, 0, 2) && in("trailn", st.trailn, 1, 20000));
+        ASSERT_TRUE(in("mode", m, 0, 1) && in("turn", match.turn, 0, 1) &&
+                    in("round end", int(match.roundEnd), 0, 2) &&
+                    in("newest trail point", match.trail.newest, 1, 20000));
         for (int p = 0; p < 2; ++p) {
-            ASSERT_TRUE(in("phase", st.phase[p], 0, 7) && in("wins", st.wins[p], 0, 5) &&
-                        in("damage", st.damage[p], 0, 100) && in("slot", st.slot[p], 0, 4) &&
-                        in("cursor", st.cursor[p], 0, 2 * m + 3) && in("lastrow", st.lastrow[p], 0, 5) &&
-                        in("place", st.place[p], 0, st.maxplace[m][st.cursor[p]]) &&
-                        in("lastshown", st.lastshown[p], -1, 4))
+            const Player& player = match.players[p];
+            const InputPanel& panel = player.panel;
+            ASSERT_TRUE(in("phase", player.phase, 0, 7) && in("wins", player.wins, 0, 5) &&
+                        in("damage", player.base.damage, 0, 100) && in("slot", panel.slot, 0, 4) &&
+                        in("cursor", panel.cursor, 0, 2 * m + 3) && in("edited row", panel.editedRow, 0, 5) &&
+                        in("place", panel.place, 0, physics::kHighestPlace[m][panel.cursor]) &&
+                        in("shown slot", panel.shownSlot, -1, 4))
                 << "player " << p;
             for (int s = 0; s < kSlots; ++s) {
-                ASSERT_TRUE(in("state", st.state[p][s], 0, 100) && in("target", st.target[p][s], 0, 3))
+                const Projectile& shot = player.projectiles[s];
+                const bool exploding = shot.state == ProjectileState::Exploding;
+                ASSERT_TRUE(in("state", int(shot.state), 0, 3) &&
+                            (!exploding || in("fireball", shot.fireball, 3, 100)) &&
+                            in("struck", int(shot.struck), 0, 3))
                     << "player " << p << " slot " << s;
                 for (int k = 0; k < 2 * m + 3; ++k)
-                    ASSERT_TRUE(in("param", st.param[p][s][k], 0, st.maxval[m][k])) << p << s << k;
-                ASSERT_TRUE(std::isfinite(st.px[p][s]) && std::isfinite(st.py[p][s]));
-                ASSERT_TRUE(st.state[p][s] != 2 || m == 1) << "only rockets fly in state 2";
-                const bool flying = m == 1 && (st.state[p][s] == 1 || st.state[p][s] == 2);
-                ASSERT_TRUE(!flying || fuel[p][s] < 0 || st.param[p][s][1] <= fuel[p][s])
-                    << "fuel only burns";
-                fuel[p][s] = flying ? st.param[p][s][1] : -1;
+                    ASSERT_TRUE(in("param", shot.params[k], 0, physics::kLargestValue[m][k])) << p << s << k;
+                ASSERT_TRUE(std::isfinite(shot.motion.x) && std::isfinite(shot.motion.y));
+                ASSERT_TRUE(shot.state != ProjectileState::Flying || m == 1) << "only rockets fly";
+                const bool flying = m == 1 && (shot.state == ProjectileState::Loading ||
+                                               shot.state == ProjectileState::Flying);
+                ASSERT_TRUE(!flying || fuel[p][s] < 0 || shot.params[1] <= fuel[p][s]) << "fuel only burns";
+                fuel[p][s] = flying ? shot.params[1] : -1;
             }
-            ASSERT_TRUE(std::ranges::all_of(st.cells[p], [&](int c) { return in("cell", c, 0, 1); }));
+            ASSERT_TRUE(
+                std::ranges::all_of(player.base.columns, [&](int c) { return in("column", c, 0, 1); }));
         }
         // The last slot moved has its 16-bit drawing y held in range, never wrapped (unless the match ended).
-        const int last = st.state[st.turn][4];
-        if ((last == 1 || last == 2) && st.over == 0 && !h.screen().selcon.visible) {
-            const double y = double(st.groundy) - std::floor(double(st.py[st.turn][4] * st.scale));
-            ASSERT_EQ(st.sy, int16_t(std::clamp(y, -32768.0, 32767.0)));
+        const Projectile& last = match.players[match.turn].projectiles[4];
+        if ((last.state == ProjectileState::Loading || last.state == ProjectileState::Flying) &&
+            match.roundEnd == RoundEnd::None && !h.screen().setupPanel.visible) {
+            const double y =
+                double(match.measures.groundLine) - std::floor(double(last.motion.y * match.measures.scale));
+            ASSERT_EQ(match.point.y, int16_t(std::clamp(y, -32768.0, 32767.0)));
         }
     }
 };
@@ -157,7 +172,7 @@ TEST_P(SoakShard, RandomHandsPlayWholeMatchesWithinBounds) {
     const int matches = computerSeat ? 4 : 50;
     for (int match = 0; match < matches; ++match) {
         ASSERT_NO_FATAL_FAILURE(playMatch()) << "match " << match;
-        ASSERT_TRUE(h.screen().selcon.visible);
+        ASSERT_TRUE(h.screen().setupPanel.visible);
     }
     EXPECT_GE(decided, computerSeat ? 1 : 3) << "too few matches were played to the end";
 }

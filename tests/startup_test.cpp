@@ -5,7 +5,7 @@
 #include <span>
 #include <tuple>
 
-#include "app/screen.h"
+#include "game/screen.h"
 #include "game_harness.h"
 
 using namespace kestrum;
@@ -21,15 +21,19 @@ TEST(Startup, FirstRunShowsTheDialogUntilAReadingSucceedsThenThePrompt) {
     h.game->load();
     EXPECT_EQ(std::tuple(h.platform.dialogsShown, h.platform.lastOccasion, h.platform.quitCalls),
               std::tuple(2, SettingsOccasion::FirstRun, 0));
-    EXPECT_EQ(std::tuple(h.st().lblw, h.st().lblh, h.st().lbld), std::tuple(10.0, 10, 5))
+    const Measures& measures = h.match().measures;
+    EXPECT_EQ(std::tuple(measures.labelWidth, measures.labelHeight, measures.labelDistance),
+              std::tuple(10.0, 10, 5))
         << "at 15 twips per pixel";
     EXPECT_EQ(h.platform.startInterval, 1) << "armed only after a successful reading";
-    EXPECT_EQ(std::pair(h.st().opeval, h.st().keys2[0]), std::pair(int16_t(25), int16_t(80)));
+    const Settings& settings = h.match().settings;
+    EXPECT_EQ(std::pair(settings.handlingPeriod, settings.secondSeatKeys.codes[0]),
+              std::pair(int16_t(25), int16_t(80)));
     h.game->startTick();
-    EXPECT_TRUE(h.screen().selcon.visible);
-    EXPECT_EQ(std::pair(h.screen().focus, h.platform.startInterval), std::pair(Focus::Selw, 0));
+    EXPECT_TRUE(h.screen().setupPanel.visible);
+    EXPECT_EQ(std::pair(h.screen().focus, h.platform.startInterval), std::pair(std::optional(Box::Mode), 0));
     EXPECT_EQ(h.game->field().explosion[9].width, 31);
-    EXPECT_EQ(h.game->field().explosion[9].bitmap, &h.game->field().origin);
+    EXPECT_EQ(h.game->field().explosion[9].bitmap, &h.game->field().explosionBitmap);
 }
 
 TEST(Startup, ClosingTheFirstRunDialogWithoutSavingEndsTheProgram) {
@@ -48,9 +52,9 @@ static const Screen s = makeDesignScreen();
 
 // A control's rect in window pixels (the checked controls live in the window or the input panels).
 template <class C> static Rect inWindow(const C& x) {
-    const Rect o = x.parent == Container::Establish    ? s.establish[x.parentIndex].rect
-                   : x.parent == Container::Estafigure ? inWindow(s.estafigure[x.parentIndex])
-                                                       : Rect{};
+    const Rect o = x.parent == Container::InputPanel    ? s.inputPanels[x.parentIndex].rect
+                   : x.parent == Container::DigitCursor ? inWindow(s.digitCursors[x.parentIndex])
+                                                        : Rect{};
     return {x.rect.left + o.left, x.rect.top + o.top, x.rect.width, x.rect.height};
 }
 static bool fits(const Rect& r) {
@@ -58,14 +62,16 @@ static bool fits(const Rect& r) {
 }
 
 TEST(DesignScreen, EverythingHiddenAndInsideTheWindow) {
-    EXPECT_EQ(s.orbitnumber[13].caption + s.unit[14].caption, "7(kg)");
+    EXPECT_EQ(s.slotLabels[13].caption + s.statusUnits[14].caption, "7(kg)");
     // Nothing shows at creation; panel contents ride on their hidden panel.
-    const std::span<const Label> labels[] = {s.normal, s.unit,       s.value,      s.changetitle, s.number,
-                                             s.score,  s.estanumber, s.estavalue,  s.label1,      s.label2,
-                                             s.label3, s.inputvalue, s.orbitnumber};
+    const std::span<const Label> labels[] = {
+        s.statusCaptions, s.statusUnits,  s.statusValues, s.modeCaptions,  s.statusSlot,
+        s.score,          s.panelSlots,   s.panelValues,  s.shellCaptions, s.panelUnits,
+        s.rocketCaptions, s.cursorDigits, s.slotLabels};
     for (const Label& l : labels | std::views::join)
         EXPECT_TRUE(l.visible == (l.parent != Container::Window) && fits(inWindow(l))) << l.caption;
-    const std::span<const Panel> panels[] = {s.establish, s.estafigure, {&s.selcon, 1}, {&s.again, 1}};
+    const std::span<const Panel> panels[] = {
+        s.inputPanels, s.digitCursors, {&s.setupPanel, 1}, {&s.restartPanel, 1}};
     for (const Panel& p : panels | std::views::join)
         EXPECT_TRUE(!p.visible && fits(inWindow(p)));
 }

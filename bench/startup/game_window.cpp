@@ -3,8 +3,8 @@
 
 #include <QApplication>
 
-#include "app/game.h"
 #include "first_frame.h"
+#include "game/game.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 
@@ -18,7 +18,7 @@ class ReportingWindow : public kestrum::qt::MainWindow {
   protected:
     void paintEvent(QPaintEvent* event) override {
         MainWindow::paintEvent(event);
-        if (game_.screen().selcon.visible) kestrum::bench::reportAfterThisFrame();
+        if (game_.screen().setupPanel.visible) kestrum::bench::reportAfterThisFrame();
     }
 
   private:

@@ -2,67 +2,43 @@
 
 #include <cmath>
 
-#include "physics/flight_constants.h"
+#include "physics/flight.h"
 
 namespace kestrum::computer {
 
 Flight fly(const Shot& shot, float floorY, int maxSteps) {
     Flight flight;
     const double air = shot.air ? 1.0 : 0.0;
-    double x = 55, vx = 0, ax = 0;
-    float y = 0, vy = 0, ay = 0;
+    // Measured from the own base's outer edge, towards the enemy, and from the launch height.
+    physics::Motion m;
+    m.x = physics::kLaunchInset;
 
     // Shell: charge, speed, angle; the loading time follows from the charge.
     const float charge = float(shot.values[0]);
-    float loading = charge / 50;
+    float loading = physics::loadingTime(charge);
     // Rocket: charge, fuel, burn, jet, angle; it stands on its pad until the thrust lifts it.
     float fuel = float(shot.values[1]);
-    const float fuelLoad = float(shot.values[1]);
     bool onPad = true;
 
     flight.points.reserve(1024);
     for (int step = 0; step < maxSteps; ++step) {
         if (shot.battle == Battle::Rockets) {
-            const float burn = float(shot.values[2]), jet = float(shot.values[3]);
-            if (fuel > 0) {
-                fuel = fuel - burn * kStep;
-                if (fuel < 0) fuel = 0;
-            }
-            const float theta = float(shot.values[4]) * kDegree;
-            const double area = std::pow(double(fuelLoad + charge), double(kAreaExponent));
-            const float thrust = fuel > 0 ? burn * jet / (fuel + charge) : 0.0f;
-            const float lift = float(double(thrust) * std::sin(double(theta)));
+            const float lift =
+                physics::rocketForces(m, fuel, charge, float(shot.values[1]), float(shot.values[2]),
+                                      float(shot.values[3]), float(shot.values[4]), air, 1, onPad);
             if (onPad) {
-                if (lift > kGravity) onPad = false;
+                if (lift > physics::kGravity) onPad = false;
                 if (fuel == 0 && onPad) {
                     flight.lifted = false;
                     return flight;
                 }
-            } else {
-                ax = double(thrust) * std::cos(double(theta)) - double(kRocketDrag) * air * area * vx;
-                ay = float(double(lift - kGravity) - double(kRocketDrag) * air * area * double(vy));
-            }
-        } else if (loading > 0) {
-            loading = loading - kStep;
-            if (loading <= 0) {
-                loading = 0;
-                const float theta = float(shot.values[2]) * kDegree;
-                const float speed = float(shot.values[1]);
-                vx = double(speed) * std::cos(double(theta));
-                vy = float(double(speed) * std::sin(double(theta)));
             }
         } else {
-            const double area = std::pow(double(charge), double(kAreaExponent));
-            ax = -double(kShellDrag) * air * area * vx;
-            ay = float(-double(kShellDrag) * air * area * double(vy) - double(kGravity));
+            physics::shellForces(m, loading, charge, float(shot.values[1]), float(shot.values[2]), air, 1);
         }
-
-        vx = vx + ax * double(kStep);
-        x = x + vx * double(kStep);
-        vy = vy + ay * kStep;
-        y = y + vy * kStep;
-        flight.points.push_back({x, y});
-        if (y < floorY && vy < 0) return flight;
+        physics::integrate(m);
+        flight.points.push_back({m.x, m.y});
+        if (m.y < floorY && m.vy < 0) return flight;
     }
     flight.outlasted = true;
     return flight;

@@ -4,14 +4,21 @@
 #include <charconv>
 #include <cmath>
 
+#include "physics/flight.h"
+#include "physics/panel_limits.h"
+
 namespace kestrum::computer {
 
 namespace {
 
 // The panel's rules as a player learns them: the highest digit place of each cursor row (the slot
 // row first) and the largest value of each parameter row.
-constexpr int kMaxPlace[2][6] = {{0, 2, 3, 1, 0, 0}, {0, 2, 3, 3, 3, 1}};
-constexpr int kMaxValue[2][5] = {{150, 1200, 90, 0, 0}, {350, 9999, 9999, 5100, 90}};
+int highestPlace(int mode, int row) {
+    return physics::kHighestPlace[mode][row];
+}
+int largest(int mode, int row) {
+    return int(physics::kLargestValue[mode][row]);
+}
 
 // Where on the enemy base it aims, in metres from its outer edge: the middle first, then the wings,
 // so that a few craters take out most of its 100 columns.
@@ -78,10 +85,10 @@ const Style& styleOf(Strength strength) {
     return kStyles[std::clamp(int(strength), 1, 3) - 1];
 }
 
-Computer::Computer(int side, const std::array<int16_t, 9>& keys, Strength strength, uint32_t seed)
+Computer::Computer(int side, const KeyMap& keys, Strength strength, uint32_t seed)
     : side_(side), keys_(keys), strength_(strength), style_(styleOf(strength)), rng_(seed) {}
 
-void Computer::watch(const ScreenTexts& screen) {
+void Computer::watch(const ScreenView& screen) {
     const std::string& a = screen.airAnswer;
     if (a == "y" || a == "Y") air_ = true;
     if (a == "n" || a == "N") air_ = false;
@@ -96,8 +103,8 @@ int Computer::uniform(int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(rng_);
 }
 
-std::optional<int> Computer::valueOfRow(const ScreenTexts& screen, int row) const {
-    const auto v = number(screen.estavalue[std::size_t(firstValue() + row)]);
+std::optional<int> Computer::valueOfRow(const ScreenView& screen, int row) const {
+    const auto v = number(seat(screen).panelValues[std::size_t(battle_)][std::size_t(row)]);
     if (!v) return std::nullopt;
     return int(std::lround(*v));
 }
@@ -106,14 +113,14 @@ std::optional<KeyEvent> Computer::press(int key) {
     heldKey_ = key;
     keyIsHeld_ = true;
     holdKind_ = Hold::None;
-    return KeyEvent{keys_[std::size_t(key)], true};
+    return KeyEvent{keys_.codes[std::size_t(key)], true};
 }
 
 std::optional<KeyEvent> Computer::hold(int key, Hold kind) {
     press(key);
     holdKind_ = kind;
     holdSince_ = now_;
-    return KeyEvent{keys_[std::size_t(key)], true};
+    return KeyEvent{keys_.codes[std::size_t(key)], true};
 }
 
 std::optional<KeyEvent> Computer::release() {
@@ -121,30 +128,30 @@ std::optional<KeyEvent> Computer::release() {
     holdKind_ = Hold::None;
     waitUntil_ = std::max(waitUntil_, now_ + style_.keyGap + pauseAfterRelease_);
     pauseAfterRelease_ = 0;
-    return KeyEvent{keys_[std::size_t(heldKey_)], false};
+    return KeyEvent{keys_.codes[std::size_t(heldKey_)], false};
 }
 
-std::optional<KeyEvent> Computer::act(const ScreenTexts& screen) {
+std::optional<KeyEvent> Computer::act(const ScreenView& screen) {
     ++now_;
     watch(screen);
 
     // No match on screen: hands off the keys.
-    const std::string& title = screen.changetitle[std::size_t(side_)];
+    const SeatView& me = seat(screen);
+    const std::string& title = me.heading;
     if (title != kShellTitle && title != kRocketTitle) {
         if (keyIsHeld_) return release();
         return std::nullopt;
     }
 
     // A new score or a new enemy position means a new round: the panel starts over.
-    const std::size_t v = std::size_t(10 * side_);
-    const std::string round = screen.score[0] + "|" + screen.score[1] + "|" + screen.value[v] + "|" +
-                              screen.value[v + 1] + "|" + title;
+    const std::string round = screen.seats[0].score + "|" + screen.seats[1].score + "|" + me.enemyDistance +
+                              "|" + me.enemyHeight + "|" + title;
     if (round != roundKey_) {
         roundKey_ = round;
         battle_ = title == kRocketTitle ? Battle::Rockets : Battle::Shells;
-        distance_ = number(screen.value[v]).value_or(0);
-        // The enemy top above the own top, seen from the launch point 10 m below the own top.
-        height_ = number(screen.value[v + 1]).value_or(0) + 10;
+        distance_ = number(me.enemyDistance).value_or(0);
+        // The enemy top above the own top, seen from the launch point below the own top.
+        height_ = number(me.enemyHeight).value_or(0) + physics::kLaunchDrop;
         std::optional<KeyEvent> up;
         if (keyIsHeld_) up = release();
         newRound();
@@ -157,14 +164,13 @@ std::optional<KeyEvent> Computer::act(const ScreenTexts& screen) {
     // Taking over a seat mid-match: release the adjust keys, cursor to the slot row, place to units.
     if (homing_ > 0) {
         --homing_;
-        if (homing_ == 8) return KeyEvent{keys_[4], false};
+        if (homing_ == 8) return KeyEvent{keys_[SeatKey::Decrease], false};
         cursor_ = 0, place_ = 0;
         return press(homing_ >= 3 ? 0 : 3);
     }
 
-    const int n = panelIndex();
-    const bool panel = !screen.estanumber[std::size_t(n)].empty();
-    const auto shown = number(panel ? screen.estanumber[std::size_t(n)] : screen.number[std::size_t(side_)]);
+    const bool panel = !panelSlot(screen).empty();
+    const auto shown = number(panel ? panelSlot(screen) : seat(screen).statusSlot);
     if (!shown || *shown < 1 || *shown > 5) return std::nullopt;
     const int slot = int(*shown) - 1;
 
@@ -181,16 +187,14 @@ std::optional<KeyEvent> Computer::act(const ScreenTexts& screen) {
     return typeAndLaunch(screen, slot);
 }
 
-std::optional<KeyEvent> Computer::whileHeld(const ScreenTexts& screen) {
+std::optional<KeyEvent> Computer::whileHeld(const ScreenView& screen) {
     if (holdKind_ == Hold::None) return release();
     const bool up = heldKey_ == 5;
     if (now_ - holdSince_ > 200) return release(); // nothing moves: let go and look again
 
-    const int n = panelIndex();
-    const bool panel = !screen.estanumber[std::size_t(n)].empty();
+    const bool panel = !panelSlot(screen).empty();
     if (holdKind_ == Hold::Slot) {
-        const auto shown =
-            number(panel ? screen.estanumber[std::size_t(n)] : screen.number[std::size_t(side_)]);
+        const auto shown = number(panel ? panelSlot(screen) : seat(screen).statusSlot);
         if (shown && int(*shown) - 1 != holdFromSlot_) return release();
         return std::nullopt;
     }
@@ -202,21 +206,21 @@ std::optional<KeyEvent> Computer::whileHeld(const ScreenTexts& screen) {
     const int step = power10(place_);
     const int next = *current + (up ? step : -step);
     if (2 * std::abs(diff) <= step || (diff > 0) != up || next < 0 ||
-        next > kMaxValue[int(battle_)][holdRow_]) {
+        next > largest(int(battle_), holdRow_)) {
         lastEdit_ = now_;
         return release();
     }
     return std::nullopt;
 }
 
-std::optional<KeyEvent> Computer::watchFlight(const ScreenTexts& screen, int slot) {
+std::optional<KeyEvent> Computer::watchFlight(const ScreenView& screen, int slot) {
     if (watchedSlot_ != slot) {
         watchedSlot_ = slot;
         labelSeen_ = false;
         impactWait_ = -1;
     }
     // The slot number flies with the projectile and vanishes where it bursts.
-    if (!screen.orbitnumber[std::size_t(5 * side_ + slot)].empty()) {
+    if (!seat(screen).slotLabels[std::size_t(slot)].empty()) {
         labelSeen_ = true;
         impactWait_ = -1;
         if (moveOn_) return stepSlot(slot);
@@ -227,8 +231,7 @@ std::optional<KeyEvent> Computer::watchFlight(const ScreenTexts& screen, int slo
         if (impactWait_ < 0) impactWait_ = 2;
         if (--impactWait_ > 0) return std::nullopt;
         labelSeen_ = false;
-        const std::size_t v = std::size_t(10 * side_);
-        const auto x = number(screen.value[v + 4]), y = number(screen.value[v + 5]);
+        const auto x = number(seat(screen).flightDistance), y = number(seat(screen).flightHeight);
         if (x && y) observe(slot, *x, *y);
         if (onTarget_ && style_.busySlots > 1) moveOn_ = true;
         return std::nullopt;
@@ -240,7 +243,7 @@ std::optional<KeyEvent> Computer::watchFlight(const ScreenTexts& screen, int slo
 std::optional<KeyEvent> Computer::stepSlot(int slot) {
     if (cursor_ != 0) {
         --cursor_;
-        place_ = std::min(place_, kMaxPlace[int(battle_)][cursor_]);
+        place_ = std::min(place_, highestPlace(int(battle_), cursor_));
         return press(0);
     }
     const int last = std::min(style_.busySlots, 5) - 1;
@@ -256,7 +259,7 @@ std::optional<KeyEvent> Computer::stepSlot(int slot) {
     return hold(next > slot ? 5 : 4, Hold::Slot);
 }
 
-std::optional<KeyEvent> Computer::typeAndLaunch(const ScreenTexts& screen, int slot) {
+std::optional<KeyEvent> Computer::typeAndLaunch(const ScreenView& screen, int slot) {
     watchedSlot_ = -1;
     // Taking over a seat that was left mid-way: several slots may wait, but start with this one.
     if (moveOn_ && !onTarget_) moveOn_ = false;
@@ -274,10 +277,10 @@ std::optional<KeyEvent> Computer::typeAndLaunch(const ScreenTexts& screen, int s
         if (cursor_ != row) {
             const bool down = cursor_ < row;
             cursor_ += down ? 1 : -1;
-            place_ = std::min(place_, kMaxPlace[m][cursor_]);
+            place_ = std::min(place_, highestPlace(m, cursor_));
             return press(down ? 1 : 0);
         }
-        const int p = placeFor(*current, wanted, kMaxPlace[m][row], kMaxValue[m][k]);
+        const int p = placeFor(*current, wanted, highestPlace(m, row), largest(m, k));
         if (place_ < p) return ++place_, press(2);
         if (place_ > p) return --place_, press(3);
         holdRow_ = k;
@@ -371,12 +374,12 @@ Computer::Aim Computer::workOut(int /*slot*/) {
             shot.values[1] = fuel;
             shot.values[2] = kRocketBurn;
             shot.values[4] = angle_;
-            solved = solve(3, 1, kMaxValue[1][3]);
-            if (!solved) fuel = std::min(fuel * 2, kMaxValue[1][1]);
+            solved = solve(3, 1, largest(1, 3));
+            if (!solved) fuel = std::min(fuel * 2, largest(1, 1));
         } else {
             shot.values[0] = charge;
             shot.values[2] = angle_;
-            solved = solve(1, 1, kMaxValue[0][1]);
+            solved = solve(1, 1, largest(0, 1));
             if (!solved) charge = std::max(1, charge / 2); // less drag
         }
         if (solved && (steep() || angle_ >= kSteepestAngle)) break;

@@ -10,7 +10,8 @@
 #include <string>
 
 #include "computer/ballistics.h"
-#include "computer/screen_texts.h"
+#include "computer/screen_view.h"
+#include "keyboard/key_map.h"
 
 namespace kestrum::computer {
 
@@ -42,16 +43,16 @@ class Computer {
   public:
     // `side` 0 plays the left base, 1 the right; `keys` are that seat's keys in the order cursor up,
     // cursor down, place up, place down, decrease, increase, launch, launch, launch.
-    Computer(int side, const std::array<int16_t, 9>& keys, Strength strength, uint32_t seed);
+    Computer(int side, const KeyMap& keys, Strength strength, uint32_t seed);
 
     // The set-up prompts as they are answered (the computer remembers the air-resistance answer).
-    void watch(const ScreenTexts& screen);
+    void watch(const ScreenView& screen);
     // One tick: the key to press or release now, if any.
-    std::optional<KeyEvent> act(const ScreenTexts& screen);
+    std::optional<KeyEvent> act(const ScreenView& screen);
 
     int side() const { return side_; }
     Strength strength() const { return strength_; }
-    const std::array<int16_t, 9>& keys() const { return keys_; }
+    const KeyMap& keys() const { return keys_; }
 
   private:
     enum class Hold { None, Value, Slot };
@@ -65,10 +66,10 @@ class Computer {
     std::optional<KeyEvent> press(int key);
     std::optional<KeyEvent> hold(int key, Hold kind);
     std::optional<KeyEvent> release();
-    std::optional<KeyEvent> whileHeld(const ScreenTexts& screen);
-    std::optional<KeyEvent> watchFlight(const ScreenTexts& screen, int slot);
+    std::optional<KeyEvent> whileHeld(const ScreenView& screen);
+    std::optional<KeyEvent> watchFlight(const ScreenView& screen, int slot);
     std::optional<KeyEvent> stepSlot(int slot);
-    std::optional<KeyEvent> typeAndLaunch(const ScreenTexts& screen, int slot);
+    std::optional<KeyEvent> typeAndLaunch(const ScreenView& screen, int slot);
     void newRound();
     Aim workOut(int slot);
     void observe(int slot, double x, double y);
@@ -76,13 +77,15 @@ class Computer {
     int uniform(int lo, int hi);
 
     // Reading the screen.
-    int panelIndex() const { return 2 * int(battle_) + side_; }
-    int firstValue() const { return 8 * int(battle_) + (2 * int(battle_) + 4) * side_; }
+    const SeatView& seat(const ScreenView& screen) const { return screen.seats[std::size_t(side_)]; }
+    const std::string& panelSlot(const ScreenView& screen) const {
+        return seat(screen).panelSlot[std::size_t(battle_)];
+    }
     int rows() const { return battle_ == Battle::Rockets ? 5 : 3; }
-    std::optional<int> valueOfRow(const ScreenTexts& screen, int row) const;
+    std::optional<int> valueOfRow(const ScreenView& screen, int row) const;
 
     int side_;
-    std::array<int16_t, 9> keys_;
+    KeyMap keys_;
     Strength strength_;
     const Style& style_;
     std::mt19937 rng_;
@@ -127,8 +130,5 @@ class Computer {
     bool labelSeen_ = false;
     int impactWait_ = -1;
 };
-
-// The second player's seat: side 1 with the keys the settings give it.
-inline constexpr int kSecondPlayer = 1;
 
 } // namespace kestrum::computer

@@ -8,12 +8,12 @@
 namespace kestrum {
 
 Battlefield::Battlefield()
-    : jimenBitmap(makeGroundStrip()), groundBitmap{makeGroundPiece(0), makeGroundPiece(1)},
-      baseorigin{makeBase(0), makeBase(1)}, origin(makeExplosion()) {
+    : groundStripBitmap(makeGroundStrip()), groundPieceBitmap{makeGroundPiece(0), makeGroundPiece(1)},
+      baseTemplate{makeBase(0), makeBase(1)}, explosionBitmap(makeExplosion()) {
     // Design placement; the layout of each round moves and sizes them.
-    jimen = {&jimenBitmap, false, 0, 384, 633, 15};
-    ground[0] = {&groundBitmap[0], false, 16, 336, 100, 30};
-    ground[1] = {&groundBitmap[1], false, 520, 336, 100, 30};
+    groundStrip = {&groundStripBitmap, false, 0, 384, 633, 15};
+    ground[0] = {&groundPieceBitmap[0], false, 16, 336, 100, 30};
+    ground[1] = {&groundPieceBitmap[1], false, 520, 336, 100, 30};
     base[0] = {nullptr, false, 16, 240, 32, 32, true};
     base[1] = {nullptr, false, 584, 240, 32, 32, true};
     for (int i = 0; i < 14; ++i)
@@ -36,7 +36,7 @@ bool Battlefield::takeChanges(std::vector<uint32_t>& pixels) {
 }
 
 bool Battlefield::blank() const {
-    if (!surfaceBlank_ || !texts_.empty() || jimen.visible) return false;
+    if (!surfaceBlank_ || !texts_.empty() || groundStrip.visible) return false;
     for (const Sprite* group : {ground, base})
         for (int i = 0; i < 2; ++i)
             if (group[i].visible) return false;
@@ -128,7 +128,7 @@ int64_t Battlefield::point(double x, double y) const {
         if (spriteAt(base[p], ix, iy, c)) return c;
     for (int p = 1; p >= 0; --p)
         if (spriteAt(ground[p], ix, iy, c)) return c;
-    if (spriteAt(jimen, ix, iy, c)) return c;
+    if (spriteAt(groundStrip, ix, iy, c)) return c;
     return surfaceBlank_ ? colour::screenCyan : surface_.at(ix, iy);
 }
 
@@ -137,7 +137,7 @@ void Battlefield::compose(std::vector<uint32_t>& out) const {
         out.assign(size_t(kWidth) * kHeight, colour::screenCyan);
     else
         out.assign(surface_.pixels.begin(), surface_.pixels.end());
-    blit(jimen, out);
+    blit(groundStrip, out);
     for (const Sprite& s : ground)
         blit(s, out);
     for (const Sprite& s : base)
@@ -147,8 +147,8 @@ void Battlefield::compose(std::vector<uint32_t>& out) const {
 }
 
 void Battlefield::drawBaseBuffer(int player, int w, int h) {
-    const Bitmap& src = baseorigin[player];
-    Bitmap& dst = baseprocess[player];
+    const Bitmap& src = baseTemplate[player];
+    Bitmap& dst = baseBuffer[player];
     dst = Bitmap(std::max(w, 0), std::max(h, 0), colour::screenCyan);
     for (int y = 0; y < dst.height; ++y)
         for (int x = 0; x < dst.width; ++x)
@@ -157,7 +157,7 @@ void Battlefield::drawBaseBuffer(int player, int w, int h) {
 }
 
 void Battlefield::punchCrater(int player, double cx, double cy, int radius) {
-    Bitmap& b = baseprocess[player];
+    Bitmap& b = baseBuffer[player];
     if (radius < 0) return;
     // Far outside the buffer (a blast centre can lie anywhere): nothing to punch.
     if (!(cx + radius >= 0 && cx - radius < b.width && cy + radius >= 0 && cy - radius < b.height)) return;

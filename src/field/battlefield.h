@@ -78,17 +78,17 @@ class Battlefield {
     bool takeChanges(std::vector<uint32_t>& pixels);
 
     // The pictures (visible ones are composed in this order).
-    Sprite jimen;
+    Sprite groundStrip;
     Sprite ground[2];
     Sprite base[2];
     Sprite explosion[14];
 
     // Source bitmaps: templates and the base buffers that craters are punched into.
-    Bitmap jimenBitmap;
-    Bitmap groundBitmap[2];
-    Bitmap baseorigin[2];
-    Bitmap baseprocess[2];
-    Bitmap origin;
+    Bitmap groundStripBitmap;
+    Bitmap groundPieceBitmap[2];
+    Bitmap baseTemplate[2];
+    Bitmap baseBuffer[2];
+    Bitmap explosionBitmap;
 
     // Stretch a template into a base buffer of w x h (nearest neighbour).
     void drawBaseBuffer(int player, int w, int h);

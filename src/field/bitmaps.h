@@ -6,9 +6,9 @@
 
 namespace kestrum {
 
-Bitmap makeGroundStrip();           // jimen, 633 x 15, kind 2
+Bitmap makeGroundStrip();           // groundStrip, 633 x 15, kind 2
 Bitmap makeGroundPiece(int player); // ground(p), 100 x 30, kind p
-Bitmap makeBase(int player);        // baseorigin(p), 100 x 32, kind p
-Bitmap makeExplosion();             // origin, 31 x 31, kind 2
+Bitmap makeBase(int player);        // baseTemplate(p), 100 x 32, kind p
+Bitmap makeExplosion();             // explosionBitmap, 31 x 31, kind 2
 
 } // namespace kestrum

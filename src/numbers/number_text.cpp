@@ -39,9 +39,9 @@ std::string doubleText(double value) {
     return shortest(value, 15);
 }
 
-double shisya(float atai, int16_t keta) {
-    const double scale = std::pow(10.0, double(keta) - 1.0);
-    return std::floor(double(atai) * scale + 0.5) / scale;
+double roundHalfUp(float value, int16_t digits) {
+    const double scale = std::pow(10.0, double(digits) - 1.0);
+    return std::floor(double(value) * scale + 0.5) / scale;
 }
 
 } // namespace kestrum

@@ -10,7 +10,7 @@ namespace kestrum {
 std::string singleText(float value);
 // A 64-bit float in its shortest form with up to 15 significant digits.
 std::string doubleText(double value);
-// Round half up to keta - 1 decimals: Int(atai * 10^(keta-1) + 0.5) / 10^(keta-1).
-double shisya(float atai, int16_t keta);
+// Round half up to digits - 1 decimals: floor(value * 10^(digits-1) + 0.5) / 10^(digits-1).
+double roundHalfUp(float value, int16_t digits);
 
 } // namespace kestrum

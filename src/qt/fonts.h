@@ -4,7 +4,7 @@
 
 #include <QFont>
 
-#include "app/screen.h"
+#include "game/screen.h"
 
 namespace kestrum::qt {
 

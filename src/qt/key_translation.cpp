@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "input/virtual_keys.h"
+#include "keyboard/virtual_keys.h"
 
 namespace kestrum::qt {
 
@@ -167,7 +167,7 @@ int16_t translateKey(quint32 nativeScanCode, int qtKey, Qt::KeyboardModifiers mo
     return virtualKeyForQtKey(qtKey, modifiers);
 }
 
-int16_t shiftMask(Qt::KeyboardModifiers modifiers) {
+int16_t modifierMask(Qt::KeyboardModifiers modifiers) {
     int16_t mask = 0;
     if (modifiers & Qt::ShiftModifier) mask |= kShiftMask;
     if (modifiers & Qt::ControlModifier) mask |= kCtrlMask;

@@ -22,7 +22,7 @@ int16_t virtualKeyForQtKey(int qtKey, Qt::KeyboardModifiers modifiers);
 // Scan code first, then the Qt key; 0 when neither is known.
 int16_t translateKey(quint32 nativeScanCode, int qtKey, Qt::KeyboardModifiers modifiers);
 
-// The game's shift mask: 1 Shift, 2 Ctrl, 4 Alt.
-int16_t shiftMask(Qt::KeyboardModifiers modifiers);
+// The modifier mask the game's key-down takes: 1 Shift, 2 Ctrl, 4 Alt.
+int16_t modifierMask(Qt::KeyboardModifiers modifiers);
 
 } // namespace kestrum::qt

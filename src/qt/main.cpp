@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "qt/display_guard.h"
 #include "qt/main_window.h"
 #include "qt/program_folder.h"

@@ -58,7 +58,7 @@ QRect designRect() {
 }
 
 std::array<Sprite, 19> spritesOf(const Battlefield& f) {
-    std::array<Sprite, 19> s{f.jimen, f.ground[0], f.ground[1], f.base[0], f.base[1]};
+    std::array<Sprite, 19> s{f.groundStrip, f.ground[0], f.ground[1], f.base[0], f.base[1]};
     std::copy(std::begin(f.explosion), std::end(f.explosion), s.begin() + 5);
     return s;
 }
@@ -93,51 +93,53 @@ Place placeOf(const Screen& s, Container c, int index) {
     switch (c) {
     case Container::Window:
         break;
-    case Container::Establish:
-        if (inRange) return placeOfPanel(s, s.establish[index]);
+    case Container::InputPanel:
+        if (inRange) return placeOfPanel(s, s.inputPanels[index]);
         return {};
-    case Container::Estafigure:
-        if (inRange) return placeOfPanel(s, s.estafigure[index]);
+    case Container::DigitCursor:
+        if (inRange) return placeOfPanel(s, s.digitCursors[index]);
         return {};
-    case Container::Selcon:
-        return placeOfPanel(s, s.selcon);
-    case Container::Sel5:
-        return placeInside(s, s.sel5.parent, s.sel5.parentIndex, s.sel5.rect, s.sel5.visible);
-    case Container::Again:
-        return placeOfPanel(s, s.again);
+    case Container::SetupPanel:
+        return placeOfPanel(s, s.setupPanel);
+    case Container::ModeFrame:
+        return placeInside(s, s.modeFrame.parent, s.modeFrame.parentIndex, s.modeFrame.rect,
+                           s.modeFrame.visible);
+    case Container::RestartPanel:
+        return placeOfPanel(s, s.restartPanel);
     }
     return {QPoint(0, 0), QRect(0, 0, kDesignWidth, kDesignHeight), true};
 }
 
 // Every label of the model, in drawing order within its container.
 template <typename Fn> void forEachLabel(const Screen& s, Fn fn) {
-    for (const Label& l : s.normal)
+    for (const Label& l : s.statusCaptions)
         fn(l);
-    for (const Label& l : s.unit)
+    for (const Label& l : s.statusUnits)
         fn(l);
-    for (const Label& l : s.value)
+    for (const Label& l : s.statusValues)
         fn(l);
-    for (const Label& l : s.changetitle)
+    for (const Label& l : s.modeCaptions)
         fn(l);
-    for (const Label& l : s.number)
+    for (const Label& l : s.statusSlot)
         fn(l);
     for (const Label& l : s.score)
         fn(l);
-    for (const Label& l : s.estanumber)
+    for (const Label& l : s.panelSlots)
         fn(l);
-    for (const Label& l : s.estavalue)
+    for (const Label& l : s.panelValues)
         fn(l);
-    for (const Label& l : s.label1)
+    for (const Label& l : s.shellCaptions)
         fn(l);
-    for (const Label& l : s.label2)
+    for (const Label& l : s.panelUnits)
         fn(l);
-    for (const Label& l : s.label3)
+    for (const Label& l : s.rocketCaptions)
         fn(l);
-    for (const Label& l : s.inputvalue)
+    for (const Label& l : s.cursorDigits)
         fn(l);
-    for (const Label& l : s.orbitnumber)
+    for (const Label& l : s.slotLabels)
         fn(l);
-    for (const Label* l : {&s.sel1, &s.sel2, &s.sel3, &s.sel4, &s.sel6, &s.label})
+    for (const Label* l : {&s.shellChoice, &s.rocketChoice, &s.modeQuestion, &s.airQuestion, &s.soundQuestion,
+                           &s.restartQuestion})
         fn(*l);
 }
 
@@ -226,35 +228,8 @@ QRect panelBounds(const Panel& panel, const Place& place) {
            designRect();
 }
 
-const TextBox& boxModel(const Screen& s, Box b) {
-    switch (b) {
-    case Box::Selw:
-        return s.selw;
-    case Box::Selr:
-        return s.selr;
-    case Box::Sels:
-        return s.sels;
-    case Box::Againput:
-        break;
-    }
-    return s.againput;
-}
-
-int boxOfFocus(Focus f) {
-    switch (f) {
-    case Focus::Selw:
-        return int(Box::Selw);
-    case Focus::Selr:
-        return int(Box::Selr);
-    case Focus::Sels:
-        return int(Box::Sels);
-    case Focus::Againput:
-        return int(Box::Againput);
-    case Focus::None:
-        break;
-    }
-    return -1;
-}
+// The answer boxes, each mirrored by a line edit of the window.
+constexpr Box kBoxes[] = {Box::Mode, Box::Air, Box::Sound, Box::Restart};
 
 // The model's BBGGRR as Qt's 0xffRRGGBB.
 QRgb toQRgb(uint32_t c) {
@@ -304,17 +279,17 @@ MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
     const Screen& s = game_.screen();
     forEachLabel(s, [this](const Label& l) { labels_.push_back(&l); });
     drawnLabels_.resize(labels_.size());
-    for (int n = 0; n < 4; ++n)
-        panels_.push_back(&s.establish[n]);
-    for (int n = 0; n < 4; ++n)
-        panels_.push_back(&s.estafigure[n]);
-    panels_.push_back(&s.selcon);
-    panels_.push_back(&s.again);
+    for (const Panel& panel : s.inputPanels)
+        panels_.push_back(&panel);
+    for (const Panel& cursor : s.digitCursors)
+        panels_.push_back(&cursor);
+    panels_.push_back(&s.setupPanel);
+    panels_.push_back(&s.restartPanel);
     drawnPanels_.resize(panels_.size());
     fitToScreen();
 
     platform_.setMainWindow(this);
-    platform_.setConfigPath([this] { return game_.state().cfgpath; });
+    platform_.setSettingsPath([this] { return game_.match().settingsPath; });
     connect(&platform_.tickTimer(), &TickTimer::timeout, this, [this] { handle([this] { game_.tick(); }); });
     connect(&platform_.startTimer(), &QTimer::timeout, this,
             [this] { handle([this] { game_.startTick(); }); });
@@ -341,7 +316,7 @@ QLineEdit* MainWindow::boxEdit(Box box) {
 
 void MainWindow::mirrorBox(Box b) {
     const Screen& s = game_.screen();
-    const TextBox& model = boxModel(s, b);
+    const TextBox& model = s.box(b);
     const Place place = placeOf(s, model.parent, 0);
     QLineEdit* edit = makeEdit(b);
     const QRect geometry = scaled(qrect(model.rect).translated(place.origin), scale_);
@@ -368,13 +343,14 @@ QRegion MainWindow::syncFromModel() {
     const Screen& s = game_.screen();
     if (windowTitle() != qs(s.title)) setWindowTitle(qs(s.title));
 
-    for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput})
-        if (edits_[size_t(b)] || placeOf(s, boxModel(s, b).parent, 0).visible) mirrorBox(b);
+    for (Box b : kBoxes)
+        if (edits_[size_t(b)] || placeOf(s, s.box(b).parent, 0).visible) mirrorBox(b);
 
-    const int focusBox = boxOfFocus(s.focus);
     QWidget* target = this;
-    if (focusBox >= 0 && edits_[size_t(focusBox)] && !edits_[size_t(focusBox)]->isHidden())
-        target = edits_[size_t(focusBox)];
+    if (s.focus) {
+        QLineEdit* edit = edits_[size_t(*s.focus)];
+        if (edit && !edit->isHidden()) target = edit;
+    }
     if (QApplication::focusWidget() != target || focusWidget() != target)
         target->setFocus(Qt::OtherFocusReason);
 
@@ -432,18 +408,19 @@ QRegion MainWindow::takeChangedRegion() {
         d = {panel, place.origin, place.clip, place.visible, bounds};
     }
     // The frame is drawn inside the prompt panel, at its own container's origin.
-    const Place selcon = placeOfPanel(s, s.selcon);
-    const Place frame = placeOf(s, Container::Sel5, 0);
-    const QPoint origin = placeOf(s, s.sel5.parent, s.sel5.parentIndex).origin;
-    const bool shown = selcon.visible && frame.visible;
+    const Place setup = placeOfPanel(s, s.setupPanel);
+    const Place frame = placeOf(s, Container::ModeFrame, 0);
+    const QPoint origin = placeOf(s, s.modeFrame.parent, s.modeFrame.parentIndex).origin;
+    const bool shown = setup.visible && frame.visible;
     DrawnLabel& d = drawnFrame_;
-    if (shown != d.shown || (shown && (s.sel5 != d.label || origin != d.origin || selcon.clip != d.clip))) {
-        const QRect bounds = shown ? frameBounds(s.sel5, origin, selcon.clip) : QRect();
+    if (shown != d.shown ||
+        (shown && (s.modeFrame != d.label || origin != d.origin || setup.clip != d.clip))) {
+        const QRect bounds = shown ? frameBounds(s.modeFrame, origin, setup.clip) : QRect();
         changed += d.bounds;
         changed += bounds;
-        d.label = s.sel5;
+        d.label = s.modeFrame;
         d.origin = origin;
-        d.clip = selcon.clip;
+        d.clip = setup.clip;
         d.shown = shown;
         d.bounds = bounds;
     }
@@ -488,7 +465,7 @@ bool MainWindow::boxHasFocus() const {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
-        for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput})
+        for (Box b : kBoxes)
             if (watched == edits_[size_t(b)]) handle([&] { game_.focusBox(b); });
     }
     return QWidget::eventFilter(watched, event);
@@ -497,11 +474,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::setContentScale(double scale) {
     scale_ = scale;
     setFixedSize(scaledSize(QSize(kDesignWidth, kDesignHeight), scale));
-    for (Box b : {Box::Selw, Box::Selr, Box::Sels, Box::Againput}) {
+    for (Box b : kBoxes) {
         QLineEdit* edit = edits_[size_t(b)];
         if (!edit) continue; // made at the scale of its time
         edit->setFont(gothicFont(12 * scale));
-        const TextBox& model = boxModel(game_.screen(), b);
+        const TextBox& model = game_.screen().box(b);
         edit->setGeometry(
             scaled(qrect(model.rect).translated(placeOf(game_.screen(), model.parent, 0).origin), scale));
     }
@@ -539,7 +516,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     }
     const int16_t vk = translateKey(event->nativeScanCode(), event->key(), event->modifiers());
     // Auto-repeats are key-downs too.
-    handle([&] { game_.keyDown(vk, shiftMask(event->modifiers())); });
+    handle([&] { game_.keyDown(vk, modifierMask(event->modifiers())); });
     event->accept();
 }
 
@@ -673,27 +650,32 @@ void MainWindow::paintEvent(QPaintEvent* event) {
         return place;
     };
 
-    for (int n = 0; n < 4; ++n) {
-        const auto panel = drawPanel(s.establish[n], true);
-        if (!panel) continue;
-        drawChildren(Container::Establish, n, *panel);
-        if (const auto cursor = drawPanel(s.estafigure[n], false))
-            drawChildren(Container::Estafigure, n, *cursor);
+    for (int mode = 0; mode < 2; ++mode) {
+        for (int player = 0; player < 2; ++player) {
+            const int index = Screen::panelIndex(mode, player);
+            const auto panel = drawPanel(s.inputPanel(mode, player), true);
+            if (!panel) continue;
+            drawChildren(Container::InputPanel, index, *panel);
+            if (const auto cursor = drawPanel(s.digitCursor(mode, player), false))
+                drawChildren(Container::DigitCursor, index, *cursor);
+        }
     }
-    if (const auto selcon = drawPanel(s.selcon, true)) {
-        const Place frame = placeOf(s, Container::Sel5, 0);
+    if (const auto setup = drawPanel(s.setupPanel, true)) {
+        const Place frame = placeOf(s, Container::ModeFrame, 0);
         if (frame.visible) {
             if (region.intersects(drawnFrame_.bounds)) {
                 p.save();
-                p.setClipRect(selcon->clip);
-                drawFrame(p, s.sel5, placeOf(s, s.sel5.parent, s.sel5.parentIndex).origin, palette());
+                p.setClipRect(setup->clip);
+                drawFrame(p, s.modeFrame, placeOf(s, s.modeFrame.parent, s.modeFrame.parentIndex).origin,
+                          palette());
                 p.restore();
             }
-            drawChildren(Container::Sel5, 0, frame);
+            drawChildren(Container::ModeFrame, 0, frame);
         }
-        drawChildren(Container::Selcon, 0, *selcon);
+        drawChildren(Container::SetupPanel, 0, *setup);
     }
-    if (const auto again = drawPanel(s.again, true)) drawChildren(Container::Again, 0, *again);
+    if (const auto restart = drawPanel(s.restartPanel, true))
+        drawChildren(Container::RestartPanel, 0, *restart);
 }
 
 } // namespace kestrum::qt

@@ -11,7 +11,7 @@
 #include <QRegion>
 #include <QWidget>
 
-#include "app/game.h"
+#include "game/game.h"
 
 class QLineEdit;
 

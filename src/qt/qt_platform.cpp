@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "app/file_places.h"
+#include "game/file_places.h"
 #include "qt/program_folder.h"
 #include "qt/settings_dialog.h"
 
@@ -54,7 +54,7 @@ void QtPlatform::setStartInterval(int milliseconds) {
 }
 
 bool QtPlatform::showSettingsDialog(SettingsOccasion occasion) {
-    const std::string path = configPath_ ? configPath_() : programFolder() + "/config.txt";
+    const std::string path = settingsPath_ ? settingsPath_() : programFolder() + "/config.txt";
     // Before the main window is on screen the dialog stands alone.
     QWidget* parent = mainWindow_ && mainWindow_->isVisible() ? mainWindow_.data() : nullptr;
     SettingsDialog dialog(path, parent);

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/platform.h"
+#include "game/platform.h"
 #include "qt/sound_player.h"
 #include "qt/tick_timer.h"
 
@@ -51,7 +51,7 @@ class QtPlatform : public Platform, public SoundService {
         sounds_.startAfterFirstPaint(window);
     }
     // Where the dialog reads and writes the settings (the game decides the path).
-    void setConfigPath(std::function<std::string()> path) { configPath_ = std::move(path); }
+    void setSettingsPath(std::function<std::string()> path) { settingsPath_ = std::move(path); }
     // True once the program has been told to end: no event may reach the game any more.
     bool quitting() const { return quitting_; }
 
@@ -59,7 +59,7 @@ class QtPlatform : public Platform, public SoundService {
     TickTimer tick_;
     QTimer start_;
     QPointer<QWidget> mainWindow_;
-    std::function<std::string()> configPath_;
+    std::function<std::string()> settingsPath_;
     std::string programFolder_;
     SoundPlayer sounds_;
     bool quitting_ = false;

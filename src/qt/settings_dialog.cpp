@@ -37,61 +37,61 @@ void frameStyle(QGroupBox* frame) {
 
 } // namespace
 
-SettingsDialog::SettingsDialog(std::string cfgpath, QWidget* parent)
+SettingsDialog::SettingsDialog(std::string path, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      form_(std::move(cfgpath)) {
+      form_(std::move(path)) {
     setWindowTitle(qs(SettingsForm::kTitle));
     if (QFile::exists(QStringLiteral(":/kestrum.png"))) setWindowIcon(QIcon(QStringLiteral(":/kestrum.png")));
     setFont(gothicFont(9));
     setFixedSize(twips(4005), twips(2190)); // the opponent's frame below the original form
 
-    auto* frame1 = new QGroupBox(QStringLiteral("キーボード種別"), this);
-    frameStyle(frame1);
-    frame1->setGeometry(twipsRect(120, 120, 1575, 615));
-    tenkey_ = new QCheckBox(QStringLiteral("１０キー有り"), frame1);
-    tenkey_->setGeometry(twipsRect(120, 240, 1335, 255));
+    auto* keyboardFrame = new QGroupBox(QStringLiteral("キーボード種別"), this);
+    frameStyle(keyboardFrame);
+    keyboardFrame->setGeometry(twipsRect(120, 120, 1575, 615));
+    numericKeypad_ = new QCheckBox(QStringLiteral("１０キー有り"), keyboardFrame);
+    numericKeypad_->setGeometry(twipsRect(120, 240, 1335, 255));
 
-    auto* frame2 = new QGroupBox(QStringLiteral("操作性調整"), this);
-    frameStyle(frame2);
-    frame2->setGeometry(twipsRect(1920, 120, 1935, 615));
-    auto* label1 = new QLabel(QStringLiteral("値範囲：10以上"), frame2);
-    label1->move(twips(120), twips(285));
-    opeval_ = new QLineEdit(frame2);
-    opeval_->setGeometry(twipsRect(1440, 240, 375, 270));
+    auto* periodFrame = new QGroupBox(QStringLiteral("操作性調整"), this);
+    frameStyle(periodFrame);
+    periodFrame->setGeometry(twipsRect(1920, 120, 1935, 615));
+    auto* rangeLabel = new QLabel(QStringLiteral("値範囲：10以上"), periodFrame);
+    rangeLabel->move(twips(120), twips(285));
+    periodBox_ = new QLineEdit(periodFrame);
+    periodBox_->setGeometry(twipsRect(1440, 240, 375, 270));
 
-    comdef_ = new QPushButton(QStringLiteral("既定値"), this);
-    comdef_->setGeometry(twipsRect(805, 960, 855, 375));
-    comsave_ = new QPushButton(QStringLiteral("保存"), this);
-    comsave_->setGeometry(twipsRect(2465, 960, 855, 375));
+    defaultsButton_ = new QPushButton(QStringLiteral("既定値"), this);
+    defaultsButton_->setGeometry(twipsRect(805, 960, 855, 375));
+    saveButton_ = new QPushButton(QStringLiteral("保存"), this);
+    saveButton_->setGeometry(twipsRect(2465, 960, 855, 375));
     // Neither button is a default button: Enter in the box does not save.
-    comdef_->setAutoDefault(false);
-    comsave_->setAutoDefault(false);
+    defaultsButton_->setAutoDefault(false);
+    saveButton_->setAutoDefault(false);
 
     // Who plays the second seat: its index is the number stored in config.txt.
-    auto* frame3 = new QGroupBox(QStringLiteral("対戦相手"), this);
-    frameStyle(frame3);
-    frame3->setGeometry(twipsRect(120, 1455, 3735, 615));
-    opponent_ = new QComboBox(frame3);
+    auto* opponentFrame = new QGroupBox(QStringLiteral("対戦相手"), this);
+    frameStyle(opponentFrame);
+    opponentFrame->setGeometry(twipsRect(120, 1455, 3735, 615));
+    opponent_ = new QComboBox(opponentFrame);
     for (const char* choice : {"人", "コンピュータ（弱い）", "コンピュータ（普通）", "コンピュータ（強い）"})
         opponent_->addItem(QString::fromUtf8(choice));
     opponent_->setGeometry(twipsRect(120, 225, 2400, 300));
 
-    connect(comdef_, &QPushButton::clicked, this, &SettingsDialog::restoreDefaults);
-    connect(comsave_, &QPushButton::clicked, this, &SettingsDialog::save);
+    connect(defaultsButton_, &QPushButton::clicked, this, &SettingsDialog::restoreDefaults);
+    connect(saveButton_, &QPushButton::clicked, this, &SettingsDialog::save);
 
     // A style sheet passes only the first family on to the children: give each the whole list.
     for (QWidget* child : findChildren<QWidget*>())
         child->setFont(font());
-    label1->adjustSize(); // sizes itself to its text
+    rangeLabel->adjustSize(); // sizes itself to its text
 
     form_.load();
     showForm();
 }
 
 void SettingsDialog::showForm() {
-    tenkey_->setChecked(form_.tenkey);
-    opeval_->setText(qs(form_.opevalText));
+    numericKeypad_->setChecked(form_.numericKeypad);
+    periodBox_->setText(qs(form_.periodText));
     opponent_->setCurrentIndex(form_.opponent);
 }
 
@@ -101,8 +101,8 @@ void SettingsDialog::restoreDefaults() {
 }
 
 void SettingsDialog::save() {
-    form_.tenkey = tenkey_->isChecked();
-    form_.opevalText = opeval_->text().toStdString();
+    form_.numericKeypad = numericKeypad_->isChecked();
+    form_.periodText = periodBox_->text().toStdString();
     form_.opponent = opponent_->currentIndex();
     switch (form_.save()) {
     case SettingsForm::SaveOutcome::Saved:
@@ -132,7 +132,7 @@ void SettingsDialog::save() {
 void SettingsDialog::refuseValue(const char* text) {
     QMessageBox box(QMessageBox::NoIcon, qs(SettingsForm::kTooSmallTitle), qs(text), QMessageBox::Ok, this);
     box.exec();
-    opeval_->setFocus();
+    periodBox_->setFocus();
 }
 
 void SettingsDialog::keyPressEvent(QKeyEvent* event) {

@@ -17,12 +17,12 @@ namespace kestrum::qt {
 class SettingsDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit SettingsDialog(std::string cfgpath, QWidget* parent = nullptr);
+    explicit SettingsDialog(std::string path, QWidget* parent = nullptr);
 
-    QCheckBox* tenkey() const { return tenkey_; }
-    QLineEdit* opeval() const { return opeval_; }
-    QPushButton* defaultsButton() const { return comdef_; }
-    QPushButton* saveButton() const { return comsave_; }
+    QCheckBox* numericKeypad() const { return numericKeypad_; }
+    QLineEdit* periodBox() const { return periodBox_; }
+    QPushButton* defaultsButton() const { return defaultsButton_; }
+    QPushButton* saveButton() const { return saveButton_; }
     QComboBox* opponent() const { return opponent_; }
 
     // Lets Escape close the dialog as the close box does.
@@ -35,14 +35,14 @@ class SettingsDialog : public QDialog {
     void restoreDefaults();
     void save();
     void showForm();
-    // The message box for a handling value that cannot be saved; the box gets the focus back.
+    // The message box for a handling period that cannot be saved; the box gets the focus back.
     void refuseValue(const char* text);
 
     SettingsForm form_;
-    QCheckBox* tenkey_;
-    QLineEdit* opeval_;
-    QPushButton* comdef_;
-    QPushButton* comsave_;
+    QCheckBox* numericKeypad_;
+    QLineEdit* periodBox_;
+    QPushButton* defaultsButton_;
+    QPushButton* saveButton_;
     bool escapeCloses_ = false;
     QComboBox* opponent_;
 };

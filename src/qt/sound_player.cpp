@@ -26,7 +26,7 @@ namespace kestrum::qt {
 namespace {
 
 int slotOf(SoundId id) {
-    return id == SoundId::Ban ? 0 : 1;
+    return id == SoundId::Explosion ? 0 : 1;
 }
 
 // The mixer's stereo 16-bit frames in the output's own sample format and channel count.

@@ -14,7 +14,7 @@
 
 #include <QObject>
 
-#include "app/platform.h"
+#include "game/platform.h"
 #include "sound/mixer.h"
 
 class QWidget;

@@ -13,7 +13,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "input/virtual_keys.h"
 #include "numbers/int16.h"
 
 namespace kestrum {
@@ -156,12 +155,12 @@ ParseResult parseNumbers(std::string_view text) {
         return toInt16(*value);
     };
 
-    result.reading.first = readOne();
-    if (!result.reading.first) return result;
-    result.reading.second = readOne();
+    result.reading.keyboardType = readOne();
+    if (!result.reading.keyboardType) return result;
+    result.reading.handlingPeriod = readOne();
     // The second number is the tick period: 0 would stop the timer for good and a negative one has no
     // meaning, so such a file is as unreadable as a missing one.
-    result.reading.ok = result.reading.second.has_value() && *result.reading.second >= 1;
+    result.reading.ok = result.reading.handlingPeriod.has_value() && *result.reading.handlingPeriod >= 1;
     if (!result.reading.ok) return result;
     // The optional third number: whatever it holds, the first two stand.
     const bool dependsOnMore = result.dependsOnMore;
@@ -227,20 +226,6 @@ ConfigReading readConfig(const std::string& path) {
     return parsed.reading;
 }
 
-std::optional<std::array<int16_t, 9>> keyTableFor(int16_t kbtype) {
-    // In the order of the first player's keys W, S, Q, E, A, D, X, Z, C.
-    switch (kbtype) {
-    case 0:
-        return std::array<int16_t, 9>{vk::P,    vk::OemPlus, vk::O,         vk::Oem3,  vk::L,
-                                      vk::Oem1, vk::Oem2,    vk::OemPeriod, vk::Oem102}; // letter block
-    case 1:
-        return std::array<int16_t, 9>{vk::Numpad8, vk::Numpad5, vk::Numpad7, vk::Numpad9, vk::Numpad4,
-                                      vk::Numpad6, vk::Numpad2, vk::Numpad1, vk::Numpad3}; // keypad
-    default:
-        return std::nullopt;
-    }
-}
-
 double numericValue(std::string_view text) {
     // Only leading blanks are skipped: the reader ends a number at a blank, so "1 5" must count as 1
     // here too, or the dialog would accept a value that reads back as something else.
@@ -250,12 +235,12 @@ double numericValue(std::string_view text) {
     return leadingNumber(text.substr(i)).value_or(0.0);
 }
 
-std::string configText(int keyboardType, const std::string& opevalText, int opponent) {
+std::string configText(int keyboardType, const std::string& periodText, int opponent) {
     // The number-printing form: a blank where a plus sign would be, the digits, one blank.
     std::string line1 = keyboardType < 0 ? "-" : " ";
     line1 += std::to_string(keyboardType < 0 ? -static_cast<long long>(keyboardType) : keyboardType);
     line1 += ' ';
-    std::string text = line1 + "\r\n" + opevalText + "\r\n";
+    std::string text = line1 + "\r\n" + periodText + "\r\n";
     if (opponent >= 1 && opponent <= 3) text += " " + std::to_string(opponent) + " \r\n";
     return text;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// config.txt: two lines, the keyboard type and the handling adjustment value.
+// config.txt: two lines, the keyboard type and the handling period (milliseconds per tick).
 
 #include <array>
 #include <cstdint>
@@ -9,12 +9,12 @@
 
 namespace kestrum {
 
-// Result of reading config.txt with the list-input rules. On failure `first` may still hold the
+// Result of reading config.txt with the list-input rules. On failure `keyboardType` may still hold the
 // first number if it was read before the failure.
 struct ConfigReading {
     bool ok = false;
-    std::optional<int16_t> first;  // keyboard type
-    std::optional<int16_t> second; // handling adjustment value
+    std::optional<int16_t> keyboardType;
+    std::optional<int16_t> handlingPeriod; // milliseconds per tick
     // Who plays the second seat, from an optional third line: 1..3 the computer's strength; 0 (a
     // person) when the line is missing or holds anything else. It never makes a reading fail.
     int16_t opponent = 0;
@@ -25,16 +25,13 @@ ConfigReading readConfig(const std::string& path);
 // The same rules applied to text already in memory.
 ConfigReading parseConfig(std::string_view text);
 
-// The second player's nine key codes for a keyboard type (0 letters, 1 keypad); nullopt for others.
-std::optional<std::array<int16_t, 9>> keyTableFor(int16_t kbtype);
-
 // The numeric value of a text: its longest leading part that reads as a number, 0 if none.
 double numericValue(std::string_view text);
 
 // The file's text for these settings: line 1 in the number-printing form, line 2 as typed, CRLF;
 // a third line in the number-printing form only when the computer (1..3) plays the second seat, so
 // that with a person the file is exactly the two lines it always was.
-std::string configText(int keyboardType, const std::string& opevalText, int opponent = 0);
+std::string configText(int keyboardType, const std::string& periodText, int opponent = 0);
 
 // Writes config.txt atomically, making its folder first if there is none, through a symbolic link
 // to its target, and in place where only the file (not its folder) may be written. Temporary files

@@ -6,22 +6,22 @@
 
 namespace kestrum {
 
-SettingsForm::SettingsForm(std::string cfgpath) : cfgpath_(std::move(cfgpath)) {}
+SettingsForm::SettingsForm(std::string path) : path_(std::move(path)) {}
 
 void SettingsForm::load() {
-    const ConfigReading reading = readConfig(cfgpath_);
+    const ConfigReading reading = readConfig(path_);
     if (!reading.ok) return; // the controls keep what they show
     // The box can only say "letters" or "keypad". A hand-written type such as 2 keeps the box as it
     // is rather than pretending to be one of them; saving then writes what the box shows.
-    if (*reading.first == 0) tenkey = false;
-    if (*reading.first == 1) tenkey = true;
-    opevalText = std::to_string(*reading.second);
+    if (*reading.keyboardType == 0) numericKeypad = false;
+    if (*reading.keyboardType == 1) numericKeypad = true;
+    periodText = std::to_string(*reading.handlingPeriod);
     opponent = reading.opponent;
 }
 
 void SettingsForm::restoreDefaults() {
-    tenkey = true;
-    opevalText = "10";
+    numericKeypad = true;
+    periodText = "10";
     opponent = 0;
 }
 
@@ -38,14 +38,14 @@ bool hasLineBreak(std::string_view text) {
 
 SettingsForm::SaveOutcome SettingsForm::save() {
     // The text is stored as typed as the file's second line: a line break would split it.
-    if (hasLineBreak(opevalText)) return SaveOutcome::NotOneLine;
-    if (!(numericValue(opevalText) > 9)) return SaveOutcome::ValueTooSmall;
-    const std::string contents = configText(tenkey ? 1 : 0, opevalText, opponent);
+    if (hasLineBreak(periodText)) return SaveOutcome::NotOneLine;
+    if (!(numericValue(periodText) > 9)) return SaveOutcome::ValueTooSmall;
+    const std::string contents = configText(numericKeypad ? 1 : 0, periodText, opponent);
     // The file must read back, or the next start would show this dialog again.
     if (!parseConfig(contents).ok) return SaveOutcome::ValueTooLarge;
     std::string reason;
-    if (!writeConfig(cfgpath_, contents, reason)) {
-        lastError = cfgpath_ + ": " + reason;
+    if (!writeConfig(path_, contents, reason)) {
+        lastError = path_ + ": " + reason;
         return SaveOutcome::WriteFailed;
     }
     lastError.clear();

@@ -7,7 +7,7 @@ namespace kestrum {
 
 class SettingsForm {
   public:
-    explicit SettingsForm(std::string cfgpath);
+    explicit SettingsForm(std::string path);
 
     // Load step: read the file into the controls; any failure keeps what they show.
     void load();
@@ -19,8 +19,8 @@ class SettingsForm {
     // the file is saved: above 9, within 16 bits, on one line.
     SaveOutcome save();
 
-    bool tenkey = true;            // "１０キー有り"
-    std::string opevalText = "10"; // the handling adjustment box, free text
+    bool numericKeypad = true;     // "１０キー有り"
+    std::string periodText = "10"; // the handling period box, free text
     int opponent = 0;              // "対戦相手": 0 a person, 1..3 the computer's strength
     std::string lastError;         // the system's reason after WriteFailed
 
@@ -31,10 +31,10 @@ class SettingsForm {
     static constexpr const char* kTooLargeText = "10から32767までの値に設定して下さい。";
     static constexpr const char* kNotOneLineText = "値は改行を含めずに入力して下さい。";
 
-    const std::string& path() const { return cfgpath_; }
+    const std::string& path() const { return path_; }
 
   private:
-    std::string cfgpath_;
+    std::string path_;
 };
 
 } // namespace kestrum

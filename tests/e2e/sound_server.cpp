@@ -1,7 +1,7 @@
 // The explosion sounds through a real sound server. The test starts its own PulseAudio (a null sink,
 // an anonymous socket in a temporary folder, no system or user daemon), records the sink's monitor
-// with parec and has the game play each sound twenty times in a row through Game::ban and
-// Game::bigban, as the tick calls them. Every play must be found in the recording: starting within
+// with parec and has each sound played twenty times in a row through the game's sound service, as the
+// tick asks for them once the sound answer is "y". Every play must be found in the recording: starting within
 // 50 ms of its call, whole (its file correlates with what was heard, to the last 110 ms), and nothing
 // else heard (no stale audio, no cut-off sound). A busy machine may break up one play of twenty,
 // which is let pass, and a run with more is tried once again. Small explosions come 0.8 s apart (each ends
@@ -33,7 +33,7 @@
 
 #include <QApplication>
 
-#include "app/game.h"
+#include "game/game.h"
 #include "qt/qt_platform.h"
 #include "sound/wave.h"
 
@@ -301,8 +301,8 @@ void summary(const char* name, std::vector<Play*> plays) {
 
 // Has the game play each sound twenty times while the monitor is recorded; true when every play
 // was found on time and whole.
-bool playAndFind(const fs::path& folder, const fs::path& program, const std::vector<double>& ban,
-                 const std::vector<double>& bigban, const std::string& serverLog) {
+bool playAndFind(const fs::path& folder, const fs::path& program, const std::vector<double>& explosion,
+                 const std::vector<double>& baseExplosion, const std::string& serverLog) {
     Recorder recorder(folder);
     std::vector<Play> plays;
     {
@@ -310,10 +310,10 @@ bool playAndFind(const fs::path& folder, const fs::path& program, const std::vec
         kestrum::Game game(platform, platform);
         game.load();
         game.startTick();
-        game.setBoxText(kestrum::Box::Selw, "1");
-        game.setBoxText(kestrum::Box::Selr, "n");
-        game.setBoxText(kestrum::Box::Sels, "y");
-        check(game.state().sound == 1, "the sound answer \"y\" did not turn the sounds on");
+        game.setBoxText(kestrum::Box::Mode, "1");
+        game.setBoxText(kestrum::Box::Air, "n");
+        game.setBoxText(kestrum::Box::Sound, "y");
+        check(game.match().sound == 1, "the sound answer \"y\" did not turn the sounds on");
 
         // The window would start the output after its first frame; here nothing is painted.
         platform.soundPlayer().start();
@@ -330,7 +330,9 @@ bool playAndFind(const fs::path& folder, const fs::path& program, const std::vec
         }
 
         auto next = Clock::now() + 300ms;
-        auto playAll = [&](void (kestrum::Game::*sound)(), const std::vector<double>& file,
+        // The platform is the game's sound service: what the game's explosion sounds play through.
+        kestrum::SoundService& sounds = platform;
+        auto playAll = [&](kestrum::SoundId sound, const std::vector<double>& file,
                            std::chrono::milliseconds apart) {
             for (int i = 0; i < kPlays; ++i) {
                 while (Clock::now() < next) {
@@ -339,7 +341,7 @@ bool playAndFind(const fs::path& folder, const fs::path& program, const std::vec
                 }
                 Play p;
                 p.called = Clock::now();
-                (game.*sound)();
+                sounds.play(sound);
                 p.file = &file;
                 p.alone = double(apart.count()) / 1000 > double(file.size()) / kRate || i == kPlays - 1;
                 plays.push_back(p);
@@ -347,8 +349,8 @@ bool playAndFind(const fs::path& folder, const fs::path& program, const std::vec
             }
             next += std::chrono::milliseconds(int(1000.0 * double(file.size()) / kRate)) + 300ms;
         };
-        playAll(&kestrum::Game::ban, ban, 800ms);
-        playAll(&kestrum::Game::bigban, bigban, 1000ms);
+        playAll(kestrum::SoundId::Explosion, explosion, 800ms);
+        playAll(kestrum::SoundId::BaseExplosion, baseExplosion, 1000ms);
         while (Clock::now() < next)
             std::this_thread::sleep_for(10ms);
     }
@@ -362,7 +364,7 @@ bool playAndFind(const fs::path& folder, const fs::path& program, const std::vec
     int spoilt[2] = {0, 0};
     for (size_t i = 0; i < plays.size(); ++i) {
         const Play& p = plays[i];
-        const char* name = p.file == &ban ? "BAN" : "BIGBAN";
+        const char* name = p.file == &explosion ? "BAN" : "BIGBAN";
         std::printf("%4zu  %-6s  %8.1f ms       %5.2f  %6.3f       %6.3f  %6.3f%s\n", i % kPlays + 1, name,
                     p.offsetMs, p.gain, p.correlation, p.middleCorrelation, p.tailCorrelation,
                     p.alone ? "" : " (overlapped)");
@@ -380,16 +382,16 @@ bool playAndFind(const fs::path& folder, const fs::path& program, const std::vec
         if (p.alone)
             check(p.tailCorrelation > 0.5,
                   which + ": its last 110 ms are missing (" + std::to_string(p.tailCorrelation) + ")");
-        if (failures != before) ++spoilt[p.file == &ban ? 0 : 1];
+        if (failures != before) ++spoilt[p.file == &explosion ? 0 : 1];
     }
     // A machine busy enough to keep the sound server waiting for tens of milliseconds breaks up
     // the odd play; a fault of the game spoils many. One spoilt play of twenty is let pass.
     if (spoilt[0] <= 1 && spoilt[1] <= 1) failures = 0;
-    std::vector<Play*> bans, bigbans;
+    std::vector<Play*> explosions, baseExplosions;
     for (Play& p : plays)
-        (p.file == &ban ? bans : bigbans).push_back(&p);
-    summary("BAN.WAV", bans);
-    summary("BIGBAN.WAV", bigbans);
+        (p.file == &explosion ? explosions : baseExplosions).push_back(&p);
+    summary("BAN.WAV", explosions);
+    summary("BIGBAN.WAV", baseExplosions);
 
     // Nothing heard that the plays do not explain: no stale audio, no cut, no play heard twice.
     const size_t from = size_t(std::max(
@@ -432,8 +434,8 @@ int main(int argc, char** argv) {
     for (const char* name : {"BAN.WAV", "BIGBAN.WAV"})
         fs::copy_file(fs::path(KESTRUM_SOURCE_DIR) / "assets" / name, program / name);
     std::ofstream(program / "config.txt", std::ios::binary) << " 1 \r\n10\r\n";
-    const std::vector<double> ban = loadFile(program / "BAN.WAV");
-    const std::vector<double> bigban = loadFile(program / "BIGBAN.WAV");
+    const std::vector<double> explosion = loadFile(program / "BAN.WAV");
+    const std::vector<double> baseExplosion = loadFile(program / "BIGBAN.WAV");
 
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -441,7 +443,7 @@ int main(int argc, char** argv) {
     // a second run tells the two apart.
     for (int attempt = 1; attempt <= 2; ++attempt) {
         failures = 0;
-        if (playAndFind(folder, program, ban, bigban, server.log())) {
+        if (playAndFind(folder, program, explosion, baseExplosion, server.log())) {
             std::printf("PASS: %d plays of each sound, each on time and whole\n", kPlays);
             return 0;
         }

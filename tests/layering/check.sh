@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Includes run one way: the Qt shell, then the game areas, then the battlefield, then the number
-# helpers and the laws of motion. A file may include from its own level or below, never from above,
-# and nothing below the shell includes Qt. The computer opponent sees only what a person sees: of
-# the game it may include the screen model alone.
+# Includes run one way: the Qt shell, then the game, then the modules, then the battlefield, then the
+# number helpers, the laws of motion and the keyboard. A file may include from its own level or below,
+# never from above, and nothing below the shell includes Qt. The modules (settings, sound, the
+# computer) stand side by side and do not include one another; the computer sees the match only
+# through its own view of the screen, which the game fills in.
 #
 #   check.sh <src folder>      exit 0 when every include respects the levels, 1 with a list otherwise
 set -u
@@ -10,13 +11,27 @@ root=${1:?usage: check.sh <src folder>}
 
 level() {
     case $1 in
-    numbers | physics) echo 0 ;;
+    numbers | physics | keyboard) echo 0 ;;
     field) echo 1 ;;
-    app | settings | input | sim | ui | sound | computer) echo 2 ;;
-    qt) echo 3 ;;
+    settings | sound | computer) echo 2 ;;
+    game) echo 3 ;;
+    qt) echo 4 ;;
     *) echo '' ;;
     esac
 }
+
+# The folders a module may include from besides its own; empty for a folder the levels alone govern.
+allowed() {
+    case $1 in
+    computer) echo 'physics keyboard numbers' ;;
+    settings) echo 'keyboard numbers' ;;
+    sound) echo 'numbers' ;;
+    *) echo '' ;;
+    esac
+}
+
+shell=$(level qt)
+game=$(level game)
 
 status=0
 while IFS= read -r -d '' file; do
@@ -28,6 +43,7 @@ while IFS= read -r -d '' file; do
         status=1
         continue
     fi
+    mine=$(allowed "$area")
     while IFS= read -r line; do
         number=${line%%:*}
         target=${line#*:}
@@ -35,13 +51,18 @@ while IFS= read -r -d '' file; do
             other=${BASH_REMATCH[1]}
             theirs=$(level "$other")
             if [[ -z $theirs || $theirs -gt $own ]]; then
-                echo "$rel:$number: $area/ must not include from $other/"
+                if [[ $own -lt $game && -n $theirs && $theirs -ge $game ]]; then
+                    echo "$rel:$number: $area/ is a module and must not include from $other/"
+                else
+                    echo "$rel:$number: $area/ must not include from $other/"
+                fi
                 status=1
-            elif [[ $area == computer && $other != computer && $theirs -eq 2 && ! $target =~ \"app/screen\.h\" ]]; then
-                echo "$rel:$number: the computer may know the screen model only, not $other/"
+            elif [[ -n $mine && $other != "$area" && " $mine " != *" $other "* ]]; then
+                folders=$(printf '%s/, ' $mine)
+                echo "$rel:$number: $area/ may include only from its own folder and ${folders%, }, not $other/"
                 status=1
             fi
-        elif [[ $own -lt 3 && $target =~ ^#include[[:space:]]*\<Q ]]; then
+        elif [[ $own -lt $shell && $target =~ ^#include[[:space:]]*\<Q ]]; then
             echo "$rel:$number: only the Qt shell may include Qt"
             status=1
         fi

@@ -5,7 +5,7 @@
 using namespace kestrum::qt;
 
 TEST(KeyTranslation,
-     BothPlayersKeysAreTheSameOnUsAndJapaneseLayoutsAndTheKeypadGivesDigits_ShiftMaskNamesEveryModifier) {
+     BothPlayersKeysAreTheSameOnUsAndJapaneseLayoutsAndTheKeypadGivesDigits_ModifierMaskNamesEveryModifier) {
     // evdev codes (X11 adds 8), what each layout types there (US has no key 89), the codes expected.
     const quint32 evdev[] = {17, 31, 16, 18, 30, 32, 45, 44, 46, 25, 39, 24, 26, 38, 40, 53, 52, 89};
     const char jis[] = "WSQEADXZCP;O@L:/.\\", us[] = "WSQEADXZCP;O[L'/.\0";
@@ -25,9 +25,9 @@ TEST(KeyTranslation,
         EXPECT_EQ(translateKey(pad[digit] + 8, navigation[digit], Qt::KeypadModifier), 96 + digit);
     EXPECT_EQ(translateKey(102 + 8, Qt::Key_Home, Qt::NoModifier), 36); // the Home key itself
 
-    // The shift mask names every modifier held: Ctrl+Alt+F2 is not Ctrl+F2.
-    EXPECT_EQ(std::tuple(shiftMask(Qt::NoModifier), shiftMask(Qt::ControlModifier),
-                         shiftMask(Qt::ControlModifier | Qt::AltModifier),
-                         shiftMask(Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier)),
+    // The modifier mask names every modifier held: Ctrl+Alt+F2 is not Ctrl+F2.
+    EXPECT_EQ(std::tuple(modifierMask(Qt::NoModifier), modifierMask(Qt::ControlModifier),
+                         modifierMask(Qt::ControlModifier | Qt::AltModifier),
+                         modifierMask(Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier)),
               std::tuple(0, 2, 6, 3));
 }

@@ -41,7 +41,7 @@ struct Shell {
 TEST(MainWindow, ShowsTheBattlefieldPixelForPixelAndALabelInItsColour) {
     Shell shell;
     Battlefield& f = shell.game.field();
-    f.jimen.visible = true;
+    f.groundStrip.visible = true;
     auto model = [&] { // the model's 0x00BBGGRR words are the bytes R, G, B, 0 in (little-endian) memory
         std::vector<uint32_t> words;
         f.compose(words);
@@ -65,10 +65,10 @@ TEST(MainWindow, ShowsTheBattlefieldPixelForPixelAndALabelInItsColour) {
 TEST(MainWindow, NoToTheRestartPromptEndsTheProgramAtOnce) {
     Shell shell;
     shell.window.show();
-    shell.game.screen().again.visible = true, shell.game.screen().focus = Focus::Againput;
+    shell.game.screen().restartPanel.visible = true, shell.game.screen().focus = Box::Restart;
     shell.window.syncFromModel();
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // Qt runs threads of its own: no forking
-    EXPECT_EXIT(send(shell.window.boxEdit(Box::Againput), "n"), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(send(shell.window.boxEdit(Box::Restart), "n"), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(WindowFit, ShrinksOnlyWhatDoesNotFitAndKeepsProportions) {
@@ -89,15 +89,19 @@ TEST(WindowFit, ShrinksOnlyWhatDoesNotFitAndKeepsProportions) {
 
 TEST(WindowFit, AShrunkWindowShowsTheWholeBattlefieldAndPlacesTheBoxesToMatch) {
     Shell shell;
-    shell.game.field().jimen = {
-        &shell.game.field().jimenBitmap, true, 0, 575 - 15, 792, 15}; // a strip along the whole bottom edge
+    shell.game.field().groundStrip = {&shell.game.field().groundStripBitmap,
+                                      true,
+                                      0,
+                                      575 - 15,
+                                      792,
+                                      15}; // a strip along the whole bottom edge
     qt::MainWindow& window = shell.window;
     EXPECT_EQ(window.size(), QSize(792, 575)) << "the offscreen screen is large enough";
-    const QRect designBox = window.boxEdit(Box::Sels)->geometry();
+    const QRect designBox = window.boxEdit(Box::Sound)->geometry();
 
     window.setContentScale(0.5);
     EXPECT_EQ(window.size(), QSize(396, 287));
-    const QRect box = window.boxEdit(Box::Sels)->geometry();
+    const QRect box = window.boxEdit(Box::Sound)->geometry();
     EXPECT_LE((box.topLeft() * 2 - designBox.topLeft()).manhattanLength() +
                   abs(box.width() * 2 - designBox.width()),
               6);
@@ -111,7 +115,7 @@ TEST(WindowFit, AShrunkWindowShowsTheWholeBattlefieldAndPlacesTheBoxesToMatch) {
 
     window.setContentScale(1.0);
     EXPECT_EQ(window.size(), QSize(792, 575));
-    EXPECT_EQ(window.boxEdit(Box::Sels)->geometry(), designBox);
+    EXPECT_EQ(window.boxEdit(Box::Sound)->geometry(), designBox);
 }
 
 TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndHeldKeysEndWhenTheWindowLosesTheKeyboard) {
@@ -119,21 +123,21 @@ TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndHeldKeysEndWhenTheWindowLosesT
     qt::MainWindow& window = shell.window;
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(waitFor([&] { return window.boxEdit(Box::Selw)->isVisible() && window.isActiveWindow(); }));
-    send(window.boxEdit(Box::Selw), "1");
-    EXPECT_EQ(window.focusWidget(), window.boxEdit(Box::Selr));
-    send(window.boxEdit(Box::Selr), "n"), send(window.boxEdit(Box::Sels), "n");
+    ASSERT_TRUE(waitFor([&] { return window.boxEdit(Box::Mode)->isVisible() && window.isActiveWindow(); }));
+    send(window.boxEdit(Box::Mode), "1");
+    EXPECT_EQ(window.focusWidget(), window.boxEdit(Box::Air));
+    send(window.boxEdit(Box::Air), "n"), send(window.boxEdit(Box::Sound), "n");
     EXPECT_EQ(window.focusWidget(), &window);
-    const int16_t* step = shell.game.state().step;
+    auto step = [&](int p) { return shell.game.match().players[p].panel.step; };
     send(&window, {}, QEvent::KeyPress, Qt::Key_D);
     send(&window, {}, QEvent::KeyRelease, Qt::Key_D, 0, {}, true); // auto-repeat: still held
-    EXPECT_EQ(step[0], 1);
+    EXPECT_EQ(step(0), 1);
     send(&window, {}, QEvent::KeyRelease, Qt::Key_D);
-    EXPECT_EQ(step[0], 0);
+    EXPECT_EQ(step(0), 0);
     auto holdBoth = [&] {
         send(&window, {}, QEvent::KeyPress, Qt::Key_D);
         send(&window, {}, QEvent::KeyPress, Qt::Key_Right, 85, Qt::KeypadModifier); // keypad 6, NumLock off
-        return step[0] == 1 && step[1] == 1;
+        return step(0) == 1 && step(1) == 1;
     };
 
     ASSERT_TRUE(holdBoth());
@@ -141,14 +145,14 @@ TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndHeldKeysEndWhenTheWindowLosesT
     other.show();
     other.activateWindow();
     EXPECT_TRUE(waitFor([&] { return !window.isActiveWindow(); }));
-    EXPECT_TRUE(step[0] == 0 && step[1] == 0);
+    EXPECT_TRUE(step(0) == 0 && step(1) == 0);
 
     other.hide();
     window.activateWindow();
     ASSERT_TRUE(waitFor([&] { return window.isActiveWindow(); }));
     ASSERT_TRUE(holdBoth());
     window.showMinimized();
-    EXPECT_TRUE(step[0] == 0 && step[1] == 0);
+    EXPECT_TRUE(step(0) == 0 && step(1) == 0);
 }
 
 TEST(MainWindow, ClosingTheFirstRunDialogEndsTheProgramBeforeTheWindowShows) {

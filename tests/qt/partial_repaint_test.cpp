@@ -23,16 +23,16 @@ struct ShownWindow {
     }
 
     void answer() {
-        game.setBoxText(Box::Selw, "1"), game.setBoxText(Box::Selr, "n"), game.setBoxText(Box::Sels, "n");
+        game.setBoxText(Box::Mode, "1"), game.setBoxText(Box::Air, "n"), game.setBoxText(Box::Sound, "n");
     }
     // Player p's five slots launched steeply, one after the other.
     void volley(int p, float angle, float spread) {
-        MatchState& st = game.state();
+        Match& match = game.match();
         for (int s = 0; s < kSlots; ++s) {
-            float* param = st.param[p][s];
+            float* param = match.players[p].projectiles[s].params;
             param[0] = 1, param[1] = 120, param[2] = angle + spread * float(s), param[3] = param[0] / 50;
-            st.slot[p] = int16_t(s);
-            game.keyDown(p == 0 ? vk::X : st.keys2[6], 0);
+            match.players[p].panel.slot = int16_t(s);
+            game.keyDown(p == 0 ? vk::X : match.settings.secondSeatKeys.codes[6], 0);
         }
     }
     // Lets the window paint what it asked for.
@@ -61,17 +61,17 @@ struct ShownWindow {
 
 TEST(PartialRepaint, EveryFrameOfAMatchAndEveryLabelOrPictureChangeEqualsAFullRepaint) {
     ShownWindow w;
-    ASSERT_TRUE(w.game.screen().selcon.visible);
+    ASSERT_TRUE(w.game.screen().setupPanel.visible);
     EXPECT_TRUE(w.screenIsWhole());
     // The prompts answered one by one: the panel's questions change, then the panel goes.
-    w.game.setBoxText(Box::Selw, "1");
+    w.game.setBoxText(Box::Mode, "1");
     EXPECT_TRUE(w.screenIsWhole());
     w.answer();
     EXPECT_TRUE(w.screenIsWhole());
 
     // Volleys fly: trail points, slot numbers that follow the shells, readouts that count.
     w.volley(0, 76, 2), w.volley(1, 76, 2);
-    ASSERT_EQ(w.game.state().state[1][4], 1);
+    ASSERT_EQ(w.game.match().players[1].projectiles[4].state, ProjectileState::Loading);
     for (int step = 0; step <= 1800; ++step) {
         w.game.tick();
         if (step % 97 == 0 || step == 1800) {
@@ -91,8 +91,8 @@ TEST(PartialRepaint, EveryFrameOfAMatchAndEveryLabelOrPictureChangeEqualsAFullRe
                                              [&] { score.foreColor = colour::digitBlue; },
                                              [&] { score.rect.left += 37, score.rect.top += 11; },
                                              [&] { score.visible = false; },
-                                             [&] { s.establish[0].rect.left += 20; },
-                                             [&] { s.establish[1].visible = !s.establish[1].visible; },
+                                             [&] { s.inputPanels[0].rect.left += 20; },
+                                             [&] { s.inputPanels[1].visible = !s.inputPanels[1].visible; },
                                              [&] { f.explosion[3].visible = true; },
                                              [&] { f.explosion[3].left += 50; }};
     for (size_t i = 0; i < std::size(changes); ++i) {

@@ -41,21 +41,21 @@ TEST(SettingsDialog, DefaultsRefusalsSaveAndAFailedSave) {
     kestrum::testing::TempFolder folder;
     SettingsDialog dialog(folder.file("config.txt"));
     dialog.show();
-    EXPECT_TRUE(dialog.tenkey()->isChecked()); // no file yet: the defaults
-    EXPECT_EQ(dialog.opeval()->text(), "10");
+    EXPECT_TRUE(dialog.numericKeypad()->isChecked()); // no file yet: the defaults
+    EXPECT_EQ(dialog.periodBox()->text(), "10");
     dialog.close(); // the close box saves nothing
     EXPECT_FALSE(std::filesystem::exists(folder.file("config.txt")));
 
     dialog.show();
-    dialog.tenkey()->setChecked(false);
+    dialog.numericKeypad()->setChecked(false);
     for (const auto& [text, message] : {std::pair{"9", "10以上の値に設定して下さい。"},
                                         {"40000", "10から32767までの値に設定して下さい。"},
                                         {"15\n20", "値は改行を含めずに入力して下さい。"}}) {
-        dialog.opeval()->setText(QString::fromUtf8(text));
+        dialog.periodBox()->setText(QString::fromUtf8(text));
         dialog.saveButton()->setFocus();
         EXPECT_EQ(save(dialog), QStringLiteral("操作性調整値|") + QString::fromUtf8(message) + "\n");
         EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(dialog.focusWidget(), dialog.opeval()) << text;
+        EXPECT_EQ(dialog.focusWidget(), dialog.periodBox()) << text;
     }
     EXPECT_FALSE(std::filesystem::exists(folder.file("config.txt")));
     dialog.defaultsButton()->click();

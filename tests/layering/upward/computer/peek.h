@@ -1,3 +1,3 @@
 #pragma once
-// A player that peeks at the match state instead of the screen.
-#include "app/match_state.h"
+// A computer that reads the game's screen model instead of its own view of the screen.
+#include "game/screen.h"

@@ -1,3 +1,3 @@
 #pragma once
 // A picture that knows about the game: the kind of include the layering forbids.
-#include "app/game.h"
+#include "game/game.h"

@@ -1,0 +1,53 @@
+#include "game/file_places.h"
+
+#include <sys/stat.h>
+
+namespace kestrum {
+
+namespace {
+
+// Anything at the path counts, even a dangling link: the player put it there.
+bool present(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool absolute(const std::optional<std::string>& folder) {
+    return folder && !folder->empty() && folder->front() == '/';
+}
+
+std::string withoutTrailingSlashes(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+} // namespace
+
+std::string settingsFile(Platform& platform) {
+    const std::string folder = platform.programFolder();
+    const std::string beside = folder + "/config.txt";
+    if (present(beside) || platform.folderWritable(folder)) return beside;
+    const std::string user = platform.userConfigFolder();
+    return user.empty() ? beside : user + "/config.txt";
+}
+
+std::string soundFile(Platform& platform, const std::string& name) {
+    const std::string beside = platform.programFolder() + "/" + name;
+    if (present(beside)) return beside;
+    const std::string data = platform.dataFolder();
+    if (!data.empty() && present(data + "/" + name)) return data + "/" + name;
+    return beside;
+}
+
+std::string userConfigFolderFrom(const std::optional<std::string>& xdgConfigHome,
+                                 const std::optional<std::string>& home) {
+    if (absolute(xdgConfigHome)) return withoutTrailingSlashes(*xdgConfigHome) + "/kestrum";
+    if (absolute(home)) {
+        const std::string h = withoutTrailingSlashes(*home);
+        return (h == "/" ? "" : h) + "/.config/kestrum";
+    }
+    return {};
+}
+
+} // namespace kestrum

@@ -1,0 +1,27 @@
+#pragma once
+// Where the game's files are: config.txt beside the program where it can be, else in the user's
+// configuration folder; the sounds beside the program, else in the installed data folder.
+
+#include <optional>
+#include <string>
+
+#include "game/platform.h"
+
+namespace kestrum {
+
+// The file the settings are read from and saved to. The program folder keeps config.txt whenever it
+// already holds one or can take a new one (the build folder, a portable copy); an installed game,
+// whose folder holds none and cannot be written, keeps it in the user's configuration folder.
+std::string settingsFile(Platform& platform);
+
+// The path of a sound file (BAN.WAV, BIGBAN.WAV): beside the program if it is there, else in the
+// data folder if it is there, else beside the program (where playing it fails quietly).
+std::string soundFile(Platform& platform, const std::string& name);
+
+// The game's folder inside the user's configuration folder, from the values of $XDG_CONFIG_HOME and
+// $HOME: $XDG_CONFIG_HOME/kestrum, or ~/.config/kestrum when that is unset, empty or not absolute.
+// Empty when neither gives an absolute folder.
+std::string userConfigFolderFrom(const std::optional<std::string>& xdgConfigHome,
+                                 const std::optional<std::string>& home);
+
+} // namespace kestrum

@@ -1,0 +1,3 @@
+#pragma once
+// A key map that knows Qt's key events.
+#include <QKeyEvent>

@@ -1,0 +1,3 @@
+#pragma once
+// Settings that reach into a neighbouring module.
+#include "sound/mixer.h"
