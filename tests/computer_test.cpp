@@ -149,39 +149,3 @@ TEST(ComputerSees, ItsKeysFollowFromTheTextsAlone) {
     for (const auto& [view, key] : g.log)
         ASSERT_EQ(replay.act(view), key);
 }
-
-// ---- Reckoning -----------------------------------------------------------------------------------
-
-TEST(ComputerReckons, FlightsStepForStepAsTheGameFliesThem) {
-    using computer::Battle;
-    // The parameters as a launch leaves them (derived row included), the shot, and whether it lifts.
-    // (An aggregate, so that the parameter lists live as long as the table.)
-    const struct {
-        std::initializer_list<float> params;
-        computer::Shot shot;
-        bool lifts;
-    } cases[] = {{{150, 180, 47, 3}, {Battle::Shells, false, {150, 180, 47}}, true},
-                 {{40, 260, 38, 0.8f}, {Battle::Shells, true, {40, 260, 38}}, true},
-                 {{300, 100, 50, 700, 55, 400}, {Battle::Rockets, false, {300, 100, 50, 700, 55}}, true},
-                 {{120, 400, 90, 900, 48, 520}, {Battle::Rockets, true, {120, 400, 90, 900, 48}}, true},
-                 // Too little thrust to lift: it burns out on its pad.
-                 {{350, 50, 20, 100, 45, 400}, {Battle::Rockets, false, {350, 50, 20, 100, 45}}, false}};
-    for (const auto& [params, shot, lifts] : cases) {
-        SCOPED_TRACE(::testing::Message() << "battle " << int(shot.battle) << " air " << shot.air);
-        SimMatch m(shot.battle == Battle::Shells ? "1" : "2", shot.air ? "y" : "n", "n");
-        m.place(1, 0, params);
-        const computer::Flight f = computer::fly(shot, -1000, 4000);
-        EXPECT_EQ(f.lifted, lifts);
-        const Projectile& projectile = m.projectile(1, 0);
-        const double edge = m.player(1).base.edge, launchY = projectile.motion.y;
-        std::size_t step = 0;
-        for (; step < std::min<std::size_t>(f.points.size(), 300); ++step) {
-            m.stepOf(1);
-            if (projectile.state == ProjectileState::Idle || projectile.state == ProjectileState::Exploding)
-                break;
-            ASSERT_NEAR(edge - projectile.motion.x, f.points[step].x, 1e-6) << "step " << step;
-            ASSERT_NEAR(projectile.motion.y - launchY, f.points[step].y, 0.05) << "step " << step;
-        }
-        EXPECT_GT(step, 50u);
-    }
-}
