@@ -10,10 +10,20 @@ void Game::setBoxText(Box b, const std::string& text) {
     TextBox& box = screen_.box(b);
     if (box.text == text) return; // the same text raises no change
     box.text = text;
-    // In the order of the boxes.
-    static constexpr void (Game::*kOnAnswer[])() = {&Game::onModeAnswered, &Game::onAirAnswered,
-                                                    &Game::onSoundAnswered, &Game::onRestartAnswered};
-    (this->*kOnAnswer[int(b)])();
+    switch (b) {
+    case Box::Mode:
+        onModeAnswered();
+        break;
+    case Box::Air:
+        onAirAnswered();
+        break;
+    case Box::Sound:
+        onSoundAnswered();
+        break;
+    case Box::Restart:
+        onRestartAnswered();
+        break;
+    }
     // The computer on the second seat reads the answers as they are typed, as a person beside it would.
     if (opponentSeat_.computer()) opponentSeat_.watch(viewOf(screen_));
 }
