@@ -26,7 +26,7 @@ double median(std::vector<double> v) {
     return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// args: strength 1..3, mode 1 shells / 2 rockets, air 0/1.
+// args: strength 1..4, mode 1 shells / 2 rockets, air 0/1.
 void BM_ComputerAgainstAPassiveBase(benchmark::State& state) {
     const int strength = int(state.range(0));
     const char* mode = state.range(1) == 1 ? "1" : "2";
@@ -64,7 +64,7 @@ void BM_ComputerAgainstAPassiveBase(benchmark::State& state) {
 }
 BENCHMARK(BM_ComputerAgainstAPassiveBase)
     ->ArgNames({"strength", "mode", "air"})
-    ->ArgsProduct({{1, 2, 3}, {1, 2}, {0, 1}})
+    ->ArgsProduct({{1, 2, 3, 4}, {1, 2}, {0, 1}})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 

@@ -313,9 +313,9 @@ TEST(BehaviourLock, TwoPeopleThroughBothBattleModes) {
 // The computer on the second seat: a whole shell match with air to the restart prompt (the period changed
 // mid-match), then "y" and a rocket match without air that is abandoned.
 TEST(BehaviourLock, ComputerSeatedWholeMatch) {
-    Session s(" 1 \r\n10\r\n 3 \r\n");
+    Session s(" 1 \r\n10\r\n 4 \r\n");
     s.h.platform.onDialog = [&] {
-        s.h.folder.write("config.txt", " 1 \r\n15\r\n 3 \r\n");
+        s.h.folder.write("config.txt", " 1 \r\n15\r\n 4 \r\n");
         return true;
     };
     s.period(false);

@@ -74,7 +74,7 @@ struct Seats : GameHarness {
 TEST(Computer, EveryStrengthDestroysAPassiveBaseInEveryModeWithAndWithoutAir) {
     for (const char* mode : {"1", "2"})
         for (const char* air : {"n", "y"})
-            for (int strength = 1; strength <= 3; ++strength) {
+            for (int strength = 1; strength <= 4; ++strength) {
                 SCOPED_TRACE(::testing::Message()
                              << "mode " << mode << " air " << air << " strength " << strength);
                 GameHarness h(configText(1, "10", strength));
@@ -101,7 +101,7 @@ TEST(Computer, StrongBeatsWeakPlayingOnlyItsOwnSeatsKeys) {
             SCOPED_TRACE(::testing::Message() << "seed " << seed << " mode " << mode);
             Seats g(seed % 2);
             g.seat(0, Strength::Weak, seed);
-            g.seat(1, Strength::Strong, 100 + seed);
+            g.seat(1, Strength::Strongest, 100 + seed);
             g.game->seed(seed);
             g.answer(mode, seed % 3 ? "y" : "n");
             const auto [weak, strong] = g.playMatch(1000000);

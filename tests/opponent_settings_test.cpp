@@ -15,12 +15,13 @@ namespace {
 
 using namespace testing;
 
-TEST(ConfigThirdLine, OnlyOneToThreeIsTheComputerAndNothingMakesTheReadingFail) {
+TEST(ConfigThirdLine, OnlyOneToFourIsTheComputerAndNothingMakesTheReadingFail) {
     const std::pair<std::string, int> cases[] = {
-        {" 1 \r\n10\r\n", 0},      {" 1 \r\n10\r\n 3 \r\n", 3}, {"1\r\n10\r\n2", 2},
-        {"1\n10\n1\n", 1},         {"1\r\n10\r\n0\r\n", 0},     {"1\r\n10\r\n4\r\n", 0},
-        {"1\r\n10\r\n-1\r\n", 0},  {"1\r\n10\r\nx\r\n", 0},     {"1\r\n10\r\n99999\r\n", 0},
-        {"1\r\n10\r\n2.5\r\n", 2}, {"1\r\n10\r\n,3", 0},        {"1\r\n10\r\n\r\n\r\n3", 3}};
+        {" 1 \r\n10\r\n", 0},        {" 1 \r\n10\r\n 3 \r\n", 3}, {"1\r\n10\r\n2", 2},
+        {"1\n10\n1\n", 1},           {"1\r\n10\r\n0\r\n", 0},     {"1\r\n10\r\n4\r\n", 4},
+        {"1\r\n10\r\n5\r\n", 0},     {"1\r\n10\r\n-1\r\n", 0},    {"1\r\n10\r\nx\r\n", 0},
+        {"1\r\n10\r\n99999\r\n", 0}, {"1\r\n10\r\n2.5\r\n", 2},   {"1\r\n10\r\n,3", 0},
+        {"1\r\n10\r\n\r\n\r\n3", 3}};
     for (const auto& [text, opponent] : cases) {
         const ConfigReading r = parseConfig(text);
         EXPECT_EQ(std::tuple(r.ok, *r.keyboardType, *r.handlingPeriod, r.opponent),
@@ -36,10 +37,10 @@ TEST(ConfigThirdLine, OnlyOneToThreeIsTheComputerAndNothingMakesTheReadingFail) 
 
 TEST(ConfigThirdLine, WrittenOnlyWhenTheComputerPlays) {
     EXPECT_EQ(configText(1, "10"), " 1 \r\n10\r\n");
-    for (int opponent : {-1, 0, 1, 2, 3, 4})
+    for (int opponent : {-1, 0, 1, 2, 3, 4, 5})
         EXPECT_EQ(configText(0, "25", opponent),
                   " 0 \r\n25\r\n" +
-                      (opponent >= 1 && opponent <= 3 ? " " + std::to_string(opponent) + " \r\n" : ""));
+                      (opponent >= 1 && opponent <= 4 ? " " + std::to_string(opponent) + " \r\n" : ""));
 }
 
 TEST(SettingsForm, OpponentRoundTripsAndAPersonLeavesTheTwoLinesAsTheyWere) {
@@ -47,38 +48,42 @@ TEST(SettingsForm, OpponentRoundTripsAndAPersonLeavesTheTwoLinesAsTheyWere) {
     const std::string path = folder.file("config.txt");
     folder.write("config.txt", " 0 \r\n25\r\n");
     // A person, then the normal computer, then a person again: saved and read back each time.
-    for (int opponent : {0, 2, 0}) {
+    for (int opponent : {0, 2, 0, 4}) {
         SettingsForm form(path);
         form.load();
         form.opponent = opponent;
         ASSERT_EQ(form.save(), SettingsForm::SaveOutcome::Saved);
-        EXPECT_EQ(slurp(path), opponent ? " 0 \r\n25\r\n 2 \r\n" : " 0 \r\n25\r\n");
+        EXPECT_EQ(slurp(path), " 0 \r\n25\r\n" + (opponent ? " " + std::to_string(opponent) + " \r\n" : ""));
         SettingsForm again(path);
         again.load();
         EXPECT_EQ(std::to_string(again.opponent) + again.periodText, std::to_string(opponent) + "25");
     }
 }
 
-TEST(Opponent, TakenAtStartUpAndAtOnceAfterCtrlF1) {
+TEST(Opponent, TakenAtStartUpAndAtOnceAfterCtrlF1WithACaptionThatSaysSo) {
     GameHarness h(" 1 \r\n10\r\n 3 \r\n");
-    // Strength, seat and first key of the computer; "none" for a person.
+    // Strength, seat and first key of the computer ("none" for a person), and the caption on screen.
     auto who = [&] {
         const auto* o = h.game->opponent();
-        return o ? std::to_string(int(o->strength())) + " " + std::to_string(o->side()) + " " +
-                       std::to_string(o->keys().codes[0])
-                 : "none";
+        const Label& caption = h.screen().opponentCaption;
+        return (o ? std::to_string(int(o->strength())) + " " + std::to_string(o->side()) + " " +
+                        std::to_string(o->keys().codes[0])
+                  : "none") +
+               " " + (caption.visible ? caption.caption : "-");
     };
     h.start();
-    EXPECT_EQ(who(), "3 1 104"); // keypad 8
+    EXPECT_EQ(who(), "3 1 104 -"); // keypad 8; no match yet
     h.answer("1", "n", "n");
+    EXPECT_EQ(who(), "3 1 104 コンピュータ（強い）");
     // The dialog saves: letter keys and the weak computer; then a person; then the normal computer and
     // a spoiled file, whose failed reading keeps what was chosen.
     std::string next;
     h.platform.onDialog = [&] { return h.folder.write("config.txt", next), true; };
-    for (const auto& [text, expected] : {std::pair{" 0 \r\n10\r\n 1 \r\n", "1 1 80"},
-                                         {" 0 \r\n10\r\n", "none"},
-                                         {" 0 \r\n10\r\n 2 \r\n", "2 1 80"},
-                                         {"spoiled", "2 1 80"}}) {
+    for (const auto& [text, expected] : {std::pair{" 0 \r\n10\r\n 1 \r\n", "1 1 80 コンピュータ（弱い）"},
+                                         {" 0 \r\n10\r\n", "none -"},
+                                         {" 0 \r\n10\r\n 4 \r\n", "4 1 80 コンピュータ（最強）"},
+                                         {" 0 \r\n10\r\n 2 \r\n", "2 1 80 コンピュータ（普通）"},
+                                         {"spoiled", "2 1 80 コンピュータ（普通）"}}) {
         next = text;
         h.game->keyDown(vk::F1, kCtrlMask);
         EXPECT_EQ(who(), expected) << text;
@@ -91,6 +96,7 @@ TEST(Opponent, APersonsSeatDoesNothingByItself) {
         h.start();
         h.answer(mode, "n", "n");
         EXPECT_EQ(h.game->opponent(), nullptr);
+        EXPECT_FALSE(h.screen().opponentCaption.visible);
         const Screen before = h.screen();
         for (int t = 0; t < 20000; ++t)
             h.game->tick();
@@ -104,6 +110,30 @@ TEST(Opponent, APersonsSeatDoesNothingByItself) {
         EXPECT_EQ(h.screen().panelSlots[panel].caption, before.panelSlots[panel].caption);
         EXPECT_TRUE(h.screen().inputPanels[panel].visible);
     }
+}
+
+// Pause stops the tick (and with it the computer) and lets go of held keys; the settings keep it paused;
+// a second Pause resumes; leaving the match ends the pause.
+TEST(Opponent, PauseStopsTheTickAndTheComputerUntilPressedAgain) {
+    GameHarness h(" 1 \r\n10\r\n 4 \r\n");
+    h.start();
+    h.answer("1", "n", "n");
+    h.platform.onDialog = [] { return true; };
+    auto state = [&] {
+        return std::tuple(h.platform.tickInterval, h.player(0).panel.step, h.screen().pauseCaption.visible);
+    };
+    h.game->keyDown(vk::D, 0);
+    ASSERT_EQ(state(), std::tuple(10, 1, false));
+    h.game->keyDown(vk::Pause, 0);
+    EXPECT_EQ(state(), std::tuple(0, 0, true));
+    h.game->keyDown(vk::F1, kCtrlMask);
+    EXPECT_EQ(state(), std::tuple(0, 0, true)) << "the settings do not resume the match";
+    h.game->keyDown(vk::Pause, kShiftMask);
+    EXPECT_EQ(state(), std::tuple(10, 0, false));
+    h.game->keyDown(vk::Pause, 0), h.game->keyDown(vk::F2, kCtrlMask);
+    EXPECT_FALSE(h.screen().pauseCaption.visible);
+    h.answer("2", "n", "n");
+    EXPECT_EQ(state(), std::tuple(10, 0, false));
 }
 
 } // namespace

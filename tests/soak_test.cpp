@@ -21,10 +21,10 @@ using namespace std::string_literals;
 
 namespace {
 
-// Shards from 100 on put the computer on the second seat (strengths 1..3 by turns) against random hands.
+// Shards from 100 on put the computer on the second seat (strengths 1..4 by turns) against random hands.
 struct SoakShard : ::testing::TestWithParam<int> {
     const bool computerSeat = GetParam() >= 100;
-    GameHarness h{configText(0, "10", computerSeat ? GetParam() % 3 + 1 : 0)};
+    GameHarness h{configText(0, "10", computerSeat ? GetParam() % 4 + 1 : 0)};
     std::mt19937 rng{7919u * uint32_t(GetParam() + 1)};
     int decided = 0;
     float fuel[2][kSlots] = {}; // of each rocket up after the last tick, -1 for none

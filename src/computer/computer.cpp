@@ -70,23 +70,28 @@ int placeFor(int current, int wanted, int highest, int largest) {
     return 0;
 }
 
-const Style kStyles[3] = {
+const Style kStyles[kStrengths] = {
     // weak: a wild first guess, half-hearted corrections, slow hands, two slots, small charges
     {0.25, 0.5, 0.2, 40, 500, 450, 8, 2, {50, 80}, {100, 150}, {30, 65}},
     // normal
-    {0.10, 0.8, 0.1, 15, 200, 150, 3, 3, {50, 120}, {100, 250}, {35, 55}},
-    // strong: a close first guess, sure corrections, quick hands, every slot, the largest craters
+    {0.12, 0.7, 0.15, 25, 250, 250, 6, 2, {50, 120}, {100, 250}, {35, 55}},
+    // strong: a practised person's pace and aim, three slots
+    {0.03, 1.0, 0.05, 6, 150, 60, 40, 5, {100, 150}, {200, 350}, {42, 50}, 0.02},
+    // strongest: a close first guess, sure corrections, quick hands, every slot, the largest craters
     {0.03, 1.0, 0.03, 4, 60, 10, 1, 5, {100, 150}, {200, 350}, {42, 50}},
 };
 
 } // namespace
 
 const Style& styleOf(Strength strength) {
-    return kStyles[std::clamp(int(strength), 1, 3) - 1];
+    return kStyles[std::clamp(int(strength), 1, kStrengths) - 1];
 }
 
 Computer::Computer(int side, const KeyMap& keys, Strength strength, uint32_t seed)
-    : side_(side), keys_(keys), strength_(strength), style_(styleOf(strength)), rng_(seed) {}
+    : Computer(side, keys, styleOf(strength), seed, strength) {}
+
+Computer::Computer(int side, const KeyMap& keys, const Style& style, uint32_t seed, Strength strength)
+    : side_(side), keys_(keys), strength_(strength), style_(style), rng_(seed) {}
 
 void Computer::watch(const ScreenView& screen) {
     const std::string& a = screen.airAnswer;
@@ -384,6 +389,14 @@ Computer::Aim Computer::workOut(int /*slot*/) {
         }
         if (solved && (steep() || angle_ >= kSteepestAngle)) break;
         if (solved) angle_ = std::min(angle_ + 5, kSteepestAngle);
+    }
+    if (style_.mistakeRate > 0 && std::uniform_real_distribution<double>(0, 1)(rng_) < style_.mistakeRate) {
+        // One digit typed wrong: a row of the shot off by one at one of its places.
+        const int m = int(battle_);
+        const int row = uniform(0, rows() - 1);
+        const int step = power10(uniform(0, highestPlace(m, row + 1)));
+        int& value = shot.values[row];
+        value = std::clamp(value + (uniform(0, 1) ? step : -step), 1, std::max(1, largest(m, row)));
     }
     return aim;
 }

@@ -15,7 +15,9 @@
 
 namespace kestrum::computer {
 
-enum class Strength : int16_t { Weak = 1, Normal = 2, Strong = 3 };
+// The ladder of strengths the settings offer: 強い plays at a person's pace, 最強 at a machine's.
+enum class Strength : int16_t { Weak = 1, Normal = 2, Strong = 3, Strongest = 4 };
+constexpr int kStrengths = 4;
 
 // How a strength plays: the error of its first aim, how well it corrects, and its pace in ticks.
 struct Style {
@@ -29,7 +31,8 @@ struct Style {
     int busySlots;      // how many slots it keeps busy
     int shellCharge[2]; // charge while ranging, charge once on target
     int rocketCharge[2];
-    int angle[2]; // launch angles it picks from, degrees
+    int angle[2];           // launch angles it picks from, degrees
+    double mistakeRate = 0; // share of shots with one digit typed wrong
 };
 const Style& styleOf(Strength strength);
 
@@ -44,6 +47,9 @@ class Computer {
     // `side` 0 plays the left base, 1 the right; `keys` are that seat's keys in the order cursor up,
     // cursor down, place up, place down, decrease, increase, launch, launch, launch.
     Computer(int side, const KeyMap& keys, Strength strength, uint32_t seed);
+    // A player of any style (the benchmarks model people with it); it reports itself as `strength`.
+    Computer(int side, const KeyMap& keys, const Style& style, uint32_t seed,
+             Strength strength = Strength::Weak);
 
     // The set-up prompts as they are answered (the computer remembers the air-resistance answer).
     void watch(const ScreenView& screen);
@@ -87,7 +93,7 @@ class Computer {
     int side_;
     KeyMap keys_;
     Strength strength_;
-    const Style& style_;
+    Style style_;
     std::mt19937 rng_;
 
     long now_ = 0;

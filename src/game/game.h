@@ -77,6 +77,8 @@ class Game {
     bool seatKeyDown(int player, int16_t keyCode);
     void launch(int player);
     void abandonMatch();
+    void pause(bool paused);
+    void showOpponent();
     void openSettings();
     // prompts.cpp
     void onModeAnswered();

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "game/game.h"
 #include "numbers/int16.h"
@@ -32,6 +33,7 @@ void Game::keyDown(int16_t keyCode, int16_t modifiers) {
         if (keyCode == vk::F2) abandonMatch();
         if (keyCode == vk::F1) openSettings();
     }
+    if (!seatKey && keyCode == vk::Pause) pause(!match_.paused);
 
     // A row with fewer digits lowers the place at once; the slot row always edits units.
     for (Player& player : match_.players) {
@@ -115,7 +117,17 @@ void Game::launch(int player) {
     screen_.slotLabel(player, slot).visible = true;
 }
 
+// The tick and the computer stop; the keys still edit the panels, but nothing held goes on counting.
+void Game::pause(bool paused) {
+    match_.paused = paused;
+    screen_.pauseCaption.visible = paused;
+    releaseAllKeys();
+    runTickTimer();
+}
+
 void Game::abandonMatch() {
+    match_.paused = false;
+    screen_.pauseCaption.visible = false;
     platform_.setTickInterval(0);
     match_.turn = 0;
     clearBattlefield();
@@ -130,7 +142,18 @@ void Game::openSettings() {
     const Settings before = match_.settings;
     if (!readSettings()) match_.settings = before;
     opponentSeat_.choose(match_.settings.opponent, match_.settings.secondSeatKeys);
+    showOpponent();
     runTickTimer();
+}
+
+// With the computer on the second seat, a caption says so and how strong it is.
+void Game::showOpponent() {
+    static constexpr const char* kStrengthNames[] = {"弱い", "普通", "強い", "最強"};
+    const int16_t opponent = match_.settings.opponent;
+    const bool computer = opponentSeat_.computer() != nullptr;
+    Label& caption = screen_.opponentCaption;
+    caption.caption = computer ? std::string("コンピュータ（") + kStrengthNames[opponent - 1] + "）" : "";
+    caption.visible = computer && screen_.statusCaptions[0].visible;
 }
 
 } // namespace kestrum

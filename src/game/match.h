@@ -80,7 +80,7 @@ struct Settings {
     int16_t keyboardType = 0;
     int16_t handlingPeriod = 0; // milliseconds per tick
     KeyMap secondSeatKeys;
-    int16_t opponent = 0; // who plays the second seat: 0 a person, 1..3 the computer's strength
+    int16_t opponent = 0; // who plays the second seat: 0 a person, 1..4 the computer's strength
 };
 
 // Measures of the battlefield and its pictures, and of the slot labels' offsets.
@@ -120,6 +120,7 @@ struct Match {
     int16_t turn = 0;      // the player whose projectiles this tick moves
     int16_t direction = 0; // +1 for the left player's shots, -1 for the right's
     RoundEnd roundEnd = RoundEnd::None;
+    bool paused = false; // the Pause key stopped the tick
     Player players[kPlayers];
 
     Measures measures;

@@ -6,6 +6,8 @@ namespace kestrum {
 // of the battle mode.
 void Game::newMatch() {
     match_.roundEnd = RoundEnd::None;
+    match_.paused = false;
+    screen_.pauseCaption.visible = false;
     for (Player& player : match_.players) {
         player.wins = 0;
         // The launch copies go too: a new round restores every slot from them, and the last match's
@@ -25,6 +27,7 @@ void Game::newMatch() {
         screen_.lastRowCaption(p).caption = shells ? "装填時間" : "燃料残量";
         screen_.lastRowUnit(p).caption = shells ? "(s)" : "(Kg)";
     }
+    showOpponent();
     runTickTimer();
 }
 

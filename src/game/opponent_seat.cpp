@@ -17,7 +17,7 @@ void OpponentSeat::seed(uint32_t seed) {
 }
 
 void OpponentSeat::choose(int16_t opponent, const KeyMap& keys) {
-    if (opponent < 1 || opponent > 3) {
+    if (opponent < 1 || opponent > computer::kStrengths) {
         computer_.reset();
         return;
     }

@@ -14,7 +14,7 @@ class OpponentSeat {
   public:
     // The seed of the next computer to take the seat; one already seated starts afresh with it.
     void seed(uint32_t seed);
-    // Who plays the seat as the settings say: 0 a person, 1..3 the computer's strength. The same
+    // Who plays the seat as the settings say: 0 a person, 1..4 the computer's strength. The same
     // computer with the same keys plays on; anything else takes the seat afresh.
     void choose(int16_t opponent, const KeyMap& keys);
 

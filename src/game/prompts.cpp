@@ -112,6 +112,7 @@ void Game::clearBattlefield() {
 
 void Game::hideBattlefieldControls() {
     screen_.showStatusPanels(false);
+    screen_.opponentCaption.visible = false;
     for (int p = 0; p < kPlayers; ++p) {
         field_.base[p].visible = false;
         field_.ground[p].visible = false;

@@ -302,6 +302,15 @@ void Screen::showStatusPanels(bool visible) {
     show(score);
 }
 
+void makeCaptions(Screen& s) {
+    // Below the right status panel, in its style.
+    s.opponentCaption = selfSizing("", 9000, 3300, kCaptionHeight);
+    s.opponentCaption.transparent = true;
+    // Over the middle of the field, in the style of the prompts.
+    s.pauseCaption = makeLabel("一時停止中", twipsRect(4980, 4080, 1920, 360), kPrompt, Align::Center);
+    s.pauseCaption.backColor = colour::promptBack;
+}
+
 Screen makeDesignScreen() {
     Screen s;
     s.title = "Kestrum";
@@ -310,6 +319,7 @@ Screen makeDesignScreen() {
     makeInputPanels(s);
     makeSlotLabels(s);
     makePrompts(s);
+    makeCaptions(s);
     return s;
 }
 

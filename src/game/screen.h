@@ -107,6 +107,10 @@ struct Screen {
     Label restartQuestion;
     TextBox restartBox;
 
+    // Shown only when asked for: who plays the second seat when the computer does, and a paused match.
+    Label opponentCaption;
+    Label pauseCaption;
+
     // The answer box that holds the keyboard; none gives the keys to the main window.
     std::optional<Box> focus;
 

@@ -22,7 +22,7 @@ void Game::runTickTimer() {
     // Period 0 would stop the timer, and only a hand-edited config.txt can hold a period below 1 ms:
     // such a match runs as fast as a timer can.
     const int16_t period = match_.settings.handlingPeriod;
-    platform_.setTickInterval(period < 1 ? 1 : period);
+    platform_.setTickInterval(match_.paused ? 0 : period < 1 ? 1 : period);
 }
 
 } // namespace kestrum

@@ -139,7 +139,7 @@ constexpr KeyCode kNamed[] = {
     {Qt::Key_Delete, vk::Delete},   {Qt::Key_Return, vk::Return},  {Qt::Key_Enter, vk::Return},
     {Qt::Key_Escape, vk::Escape},   {Qt::Key_Space, vk::Space},    {Qt::Key_Tab, vk::Tab},
     {Qt::Key_Backtab, vk::Tab},     {Qt::Key_Backspace, vk::Back}, {Qt::Key_Shift, vk::Shift},
-    {Qt::Key_Control, vk::Control}, {Qt::Key_Alt, vk::Menu},
+    {Qt::Key_Control, vk::Control}, {Qt::Key_Alt, vk::Menu},       {Qt::Key_Pause, vk::Pause},
 };
 
 } // namespace

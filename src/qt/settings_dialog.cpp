@@ -73,7 +73,8 @@ SettingsDialog::SettingsDialog(std::string path, QWidget* parent)
     frameStyle(opponentFrame);
     opponentFrame->setGeometry(twipsRect(120, 1455, 3735, 615));
     opponent_ = new QComboBox(opponentFrame);
-    for (const char* choice : {"人", "コンピュータ（弱い）", "コンピュータ（普通）", "コンピュータ（強い）"})
+    for (const char* choice : {"人", "コンピュータ（弱い）", "コンピュータ（普通）", "コンピュータ（強い）",
+                               "コンピュータ（最強）"})
         opponent_->addItem(QString::fromUtf8(choice));
     opponent_->setGeometry(twipsRect(120, 225, 2400, 300));
 

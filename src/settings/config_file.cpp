@@ -165,7 +165,7 @@ ParseResult parseNumbers(std::string_view text) {
     // The optional third number: whatever it holds, the first two stand.
     const bool dependsOnMore = result.dependsOnMore;
     const std::optional<int16_t> third = readOne();
-    if (third && *third >= 1 && *third <= 3) result.reading.opponent = *third;
+    if (third && *third >= 1 && *third <= kComputerStrengths) result.reading.opponent = *third;
     result.dependsOnMore = dependsOnMore;
     return result;
 }
@@ -241,7 +241,7 @@ std::string configText(int keyboardType, const std::string& periodText, int oppo
     line1 += std::to_string(keyboardType < 0 ? -static_cast<long long>(keyboardType) : keyboardType);
     line1 += ' ';
     std::string text = line1 + "\r\n" + periodText + "\r\n";
-    if (opponent >= 1 && opponent <= 3) text += " " + std::to_string(opponent) + " \r\n";
+    if (opponent >= 1 && opponent <= kComputerStrengths) text += " " + std::to_string(opponent) + " \r\n";
     return text;
 }
 

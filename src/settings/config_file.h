@@ -11,11 +11,14 @@ namespace kestrum {
 
 // Result of reading config.txt with the list-input rules. On failure `keyboardType` may still hold the
 // first number if it was read before the failure.
+// The computer's strengths a settings file can name: 1 weak .. 4 strongest.
+constexpr int kComputerStrengths = 4;
+
 struct ConfigReading {
     bool ok = false;
     std::optional<int16_t> keyboardType;
     std::optional<int16_t> handlingPeriod; // milliseconds per tick
-    // Who plays the second seat, from an optional third line: 1..3 the computer's strength; 0 (a
+    // Who plays the second seat, from an optional third line: 1..4 the computer's strength; 0 (a
     // person) when the line is missing or holds anything else. It never makes a reading fail.
     int16_t opponent = 0;
 };
@@ -29,7 +32,7 @@ ConfigReading parseConfig(std::string_view text);
 double numericValue(std::string_view text);
 
 // The file's text for these settings: line 1 in the number-printing form, line 2 as typed, CRLF;
-// a third line in the number-printing form only when the computer (1..3) plays the second seat, so
+// a third line in the number-printing form only when the computer (1..4) plays the second seat, so
 // that with a person the file is exactly the two lines it always was.
 std::string configText(int keyboardType, const std::string& periodText, int opponent = 0);
 

@@ -21,7 +21,7 @@ class SettingsForm {
 
     bool numericKeypad = true;     // "１０キー有り"
     std::string periodText = "10"; // the handling period box, free text
-    int opponent = 0;              // "対戦相手": 0 a person, 1..3 the computer's strength
+    int opponent = 0;              // "対戦相手": 0 a person, 1..4 the computer's strength
     std::string lastError;         // the system's reason after WriteFailed
 
     static constexpr const char* kTitle = "初期設定";

@@ -104,15 +104,17 @@ TEST(SettingsDialog, OpponentFrameBelowTheFormStoresAThirdLineOnlyForTheComputer
     const int top = dialog.opponent()->mapTo(&dialog, QPoint(0, 0)).y();
     EXPECT_TRUE(top >= dialog.saveButton()->geometry().bottom() &&
                 top + dialog.opponent()->height() <= dialog.height());
-    ASSERT_EQ(dialog.opponent()->count(), 4);
-    EXPECT_EQ(dialog.opponent()->currentText() + dialog.opponent()->itemText(3), "人コンピュータ（強い）");
+    ASSERT_EQ(dialog.opponent()->count(), 5);
+    EXPECT_EQ(dialog.opponent()->currentText() + dialog.opponent()->itemText(3) +
+                  dialog.opponent()->itemText(4),
+              "人コンピュータ（強い）コンピュータ（最強）");
 
-    dialog.opponent()->setCurrentIndex(3);
+    dialog.opponent()->setCurrentIndex(4);
     EXPECT_EQ(save(dialog), "");
-    EXPECT_EQ(contents(folder), " 1 \r\n10\r\n 3 \r\n");
+    EXPECT_EQ(contents(folder), " 1 \r\n10\r\n 4 \r\n");
 
     SettingsDialog again(folder.file("config.txt"));
-    EXPECT_EQ(again.opponent()->currentIndex(), 3);
+    EXPECT_EQ(again.opponent()->currentIndex(), 4);
     again.show();
     again.defaultsButton()->click();
     EXPECT_EQ(again.opponent()->currentIndex(), 0);
