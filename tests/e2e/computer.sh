@@ -45,7 +45,7 @@ stop_game() {
 }
 
 # ---- 1. The computer plays the second seat ------------------------------------------------------
-config=$' 1 \r\n2\r\n 3 \r\n'
+config=$' 1 \r\n2\r\n 4 \r\n'
 start_game "$config"
 untouched=$(damage_sum) || e2e_fail "cannot read the window"
 e2e_shot 1-start
