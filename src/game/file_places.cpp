@@ -40,14 +40,35 @@ std::string soundFile(Platform& platform, const std::string& name) {
     return beside;
 }
 
-std::string userConfigFolderFrom(const std::optional<std::string>& xdgConfigHome,
-                                 const std::optional<std::string>& home) {
-    if (absolute(xdgConfigHome)) return withoutTrailingSlashes(*xdgConfigHome) + "/kestrum";
+std::string replaysFolder(Platform& platform, const std::string& settingsPath) {
+    if (settingsPath == platform.programFolder() + "/config.txt")
+        return platform.programFolder() + "/replays";
+    const std::string data = platform.userDataFolder();
+    return data.empty() ? data : data + "/replays";
+}
+
+namespace {
+
+std::string userFolderFrom(const std::optional<std::string>& xdgHome, const std::optional<std::string>& home,
+                           const char* underHome) {
+    if (absolute(xdgHome)) return withoutTrailingSlashes(*xdgHome) + "/kestrum";
     if (absolute(home)) {
         const std::string h = withoutTrailingSlashes(*home);
-        return (h == "/" ? "" : h) + "/.config/kestrum";
+        return (h == "/" ? "" : h) + underHome;
     }
     return {};
+}
+
+} // namespace
+
+std::string userConfigFolderFrom(const std::optional<std::string>& xdgConfigHome,
+                                 const std::optional<std::string>& home) {
+    return userFolderFrom(xdgConfigHome, home, "/.config/kestrum");
+}
+
+std::string userDataFolderFrom(const std::optional<std::string>& xdgDataHome,
+                               const std::optional<std::string>& home) {
+    return userFolderFrom(xdgDataHome, home, "/.local/share/kestrum");
 }
 
 } // namespace kestrum

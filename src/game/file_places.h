@@ -18,10 +18,18 @@ std::string settingsFile(Platform& platform);
 // data folder if it is there, else beside the program (where playing it fails quietly).
 std::string soundFile(Platform& platform, const std::string& name);
 
+// Where the replays of the matches go: a replays folder beside config.txt when the game keeps its
+// settings in its program folder, else the replays folder in the user's data folder; empty when there
+// is no such folder (the matches are then recorded in memory only).
+std::string replaysFolder(Platform& platform, const std::string& settingsPath);
+
 // The game's folder inside the user's configuration folder, from the values of $XDG_CONFIG_HOME and
 // $HOME: $XDG_CONFIG_HOME/kestrum, or ~/.config/kestrum when that is unset, empty or not absolute.
 // Empty when neither gives an absolute folder.
 std::string userConfigFolderFrom(const std::optional<std::string>& xdgConfigHome,
                                  const std::optional<std::string>& home);
+// The same for the data folder: $XDG_DATA_HOME/kestrum, or ~/.local/share/kestrum.
+std::string userDataFolderFrom(const std::optional<std::string>& xdgDataHome,
+                               const std::optional<std::string>& home);
 
 } // namespace kestrum

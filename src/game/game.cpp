@@ -8,11 +8,13 @@ Game::Game(Platform& platform, SoundService& sounds)
 float Game::random() {
     if (randomSource_) return randomSource_();
     // 24 random bits scaled by 2^-24: uniform in [0, 1), never 1.
+    ++draws_;
     return float(rng_() >> 8) * (1.0f / 16777216.0f);
 }
 
 void Game::seed(uint32_t seed) {
     rng_.seed(seed);
+    seed_ = seed, draws_ = 0;
     opponentSeat_.seed(seed);
 }
 

@@ -13,6 +13,7 @@
 //   sounds.cpp            the two explosion sounds
 //   screen_view.cpp       what a person (and so the computer) can read off the screen
 //   opponent_seat.cpp     (class OpponentSeat) which computer sits on the second seat
+//   recording.cpp         every match recorded as it is played, and a recorded one set up to be shown
 
 #include <cstdint>
 #include <functional>
@@ -21,15 +22,20 @@
 
 #include "field/battlefield.h"
 #include "game/match.h"
+#include "game/match_recorder.h"
 #include "game/opponent_seat.h"
 #include "game/platform.h"
 #include "game/screen.h"
+#include "replay/replay_file.h"
 
 namespace kestrum {
 
 class Game {
   public:
     Game(Platform& platform, SoundService& sounds);
+    ~Game() { close(); }
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
 
     // ---- Entry points the window calls ----
     void load();      // once, before the window is first shown
@@ -44,6 +50,8 @@ class Game {
     void setBoxText(Box box, const std::string& text);
     // A player clicked into a box.
     void focusBox(Box box);
+    // The window closes: a match being recorded ends here.
+    void close();
     const std::string& boxText(Box box) const { return screen_.box(box).text; }
 
     // ---- What the window shows (and tests read) ----
@@ -63,9 +71,20 @@ class Game {
     void setRandomSource(std::function<float()> source) { randomSource_ = std::move(source); }
     void newRound();
 
+    // ---- Replays ----
+    // The recording of the match being played, or of the last one (its whole file).
+    const MatchRecorder& recorder() const { return recorder_; }
+    // Instead of the load step: sets the game up to show a recorded match. Nothing is read or recorded,
+    // no computer takes the second seat (its keys are in the recording), Ctrl+F1 opens no dialog.
+    void loadReplay(const replay::Header& header);
+    // After the start tick of a replay: the state the match inherited, then the set-up answers.
+    void startReplay(const replay::Header& header);
+    // The settings as changed with Ctrl+F1 during the recorded match.
+    void applySettings(const replay::SeatSettings& settings);
+
   private:
     // start_up.cpp
-    void measureField();
+    void measureField(double twipsPerPixelX, double twipsPerPixelY);
     void makeSlotLabels();
     void colourControls();
     void findFiles();
@@ -90,6 +109,10 @@ class Game {
     void hideBattlefieldControls();
     // new_match.cpp
     void newMatch();
+    // recording.cpp
+    void beginRecording();
+    void afterTick(RoundEnd ended);
+    replay::SeatSettings seatSettings() const;
     // tick.cpp
     void endRound();
     void moveSlot(int slot);
@@ -127,8 +150,13 @@ class Game {
     Screen screen_;
     Battlefield field_;
     std::mt19937 rng_;
+    uint32_t seed_ = 0, draws_ = 0; // the generator's seed, and the numbers drawn since
     std::function<float()> randomSource_;
     OpponentSeat opponentSeat_;
+    MatchRecorder recorder_;
+    double twips_[2] = {15, 15}; // the display's twips per pixel the field was measured with
+    Screen startScreen_; // the screen as the start tick left it: what a match inherits is told from it
+    bool replaying_ = false;
 };
 
 } // namespace kestrum

@@ -21,6 +21,7 @@ int16_t amount(int16_t place) {
 } // namespace
 
 void Game::keyDown(int16_t keyCode, int16_t modifiers) {
+    recorder_.add(replay::Event::key(true, keyCode, modifiers));
     // A prompt box with the focus takes every keystroke itself. Code 0 is a key the window could not
     // name: it must not match an unset entry of the second player's map.
     if (screen_.focus || keyCode == 0) return;
@@ -78,6 +79,7 @@ bool Game::seatKeyDown(int player, int16_t keyCode) {
 }
 
 void Game::keyUp(int16_t keyCode) {
+    recorder_.add(replay::Event::key(false, keyCode));
     if (screen_.focus || keyCode == 0) return;
     for (int p = 0; p < kPlayers; ++p) {
         const KeyMap& keys = seatKeys(p);
@@ -89,6 +91,7 @@ void Game::keyUp(int16_t keyCode) {
 }
 
 void Game::releaseAllKeys() {
+    recorder_.add(replay::Event::of(replay::EventKind::ReleaseAll));
     for (Player& player : match_.players)
         player.panel.step = 0;
 }
@@ -126,6 +129,7 @@ void Game::pause(bool paused) {
 }
 
 void Game::abandonMatch() {
+    recorder_.end(replay::EndReason::Abandoned);
     match_.paused = false;
     screen_.pauseCaption.visible = false;
     platform_.setTickInterval(0);
@@ -135,6 +139,8 @@ void Game::abandonMatch() {
 }
 
 void Game::openSettings() {
+    // A replay changes the settings where the recording says, and asks nobody.
+    if (replaying_) return;
     platform_.showSettingsDialog(SettingsOccasion::DuringMatch);
     // The dialog had the keyboard: a key let go meanwhile never reached the window.
     releaseAllKeys();
@@ -144,6 +150,9 @@ void Game::openSettings() {
     opponentSeat_.choose(match_.settings.opponent, match_.settings.secondSeatKeys);
     showOpponent();
     runTickTimer();
+    replay::Event changed = replay::Event::of(replay::EventKind::Settings);
+    changed.settings = seatSettings();
+    recorder_.add(changed);
 }
 
 // With the computer on the second seat, a caption says so and how strong it is.

@@ -2,6 +2,7 @@
 // The outside world as the game sees it. The Qt shell implements it; tests use a fake.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kestrum {
@@ -43,6 +44,13 @@ class Platform {
     virtual bool folderWritable(const std::string& /*folder*/) { return true; }
     // Seed for the random generator, taken from the clock.
     virtual uint32_t clockSeed() = 0;
+    // The seed a new match starts the generator from, so that no match depends on the ones before it
+    // in the same run; nothing keeps the generator running on from the match before.
+    virtual std::optional<uint32_t> matchSeed() { return clockSeed(); }
+    // This user's folder for the game's data ($XDG_DATA_HOME/kestrum); empty when unknown.
+    virtual std::string userDataFolder() { return {}; }
+    // Something went wrong that must not stop the game (a replay that cannot be written): one line.
+    virtual void warn(const std::string& /*message*/) {}
     // Display resolution, for the slot label allowances.
     virtual double twipsPerPixelX() { return 15.0; }
     virtual double twipsPerPixelY() { return 15.0; }

@@ -71,6 +71,7 @@ void Game::onAirAnswered() {
 void Game::onSoundAnswered() {
     const std::string& t = screen_.soundBox.text;
     if (isYes(t) || isNo(t)) {
+        beginRecording();
         match_.sound = isYes(t) ? 1 : 0;
         screen_.setupPanel.visible = false;
         // A hidden panel's boxes cannot keep the focus: the keys go to the main window.

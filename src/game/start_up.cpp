@@ -11,7 +11,7 @@ namespace kestrum {
 void Game::load() {
     // The layout draws from the generator every round.
     seed(platform_.clockSeed());
-    measureField();
+    measureField(platform_.twipsPerPixelX(), platform_.twipsPerPixelY());
     makeSlotLabels();
     colourControls();
     // Both players' refresh counters start together.
@@ -35,7 +35,8 @@ void Game::load() {
 
 // Measures of the drawing area and of the pictures, and how far a slot label stands off its
 // projectile for the display's resolution.
-void Game::measureField() {
+void Game::measureField(double twipsPerPixelX, double twipsPerPixelY) {
+    twips_[0] = twipsPerPixelX, twips_[1] = twipsPerPixelY;
     Measures& m = match_.measures;
     m.fieldWidth = float(Battlefield::kWidth);
     m.groundLine = int16_t(Battlefield::kHeight);
@@ -44,8 +45,8 @@ void Game::measureField() {
     for (int p = 0; p < kPlayers; ++p)
         m.groundPieceHeight[p] = int16_t(field_.ground[p].height);
 
-    m.labelWidth = float(std::floor(160.0 / platform_.twipsPerPixelX()));
-    m.labelHeight = int16_t(std::floor(160.0 / platform_.twipsPerPixelY()));
+    m.labelWidth = float(std::floor(160.0 / twipsPerPixelX));
+    m.labelHeight = int16_t(std::floor(160.0 / twipsPerPixelY));
     m.labelDistance = int16_t(std::floor(
         std::sqrt(double(m.labelHeight) * m.labelHeight + double(m.labelWidth) * m.labelWidth) * 0.4));
 }
@@ -99,6 +100,7 @@ void Game::startTick() {
     openPrompts();
     platform_.setStartInterval(0);
     match_.turn = 0;
+    startScreen_ = screen_;
 }
 
 // Every projectile's fireball starts as the explosion picture at its own size.

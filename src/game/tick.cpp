@@ -49,6 +49,7 @@ void Game::tick() {
         }
     }
 
+    const RoundEnd ended = match_.roundEnd;
     if (match_.roundEnd == RoundEnd::NextRound) {
         endRound();
     } else if (match_.roundEnd == RoundEnd::MatchOver) {
@@ -57,6 +58,7 @@ void Game::tick() {
         screen_.restartPanel.visible = true;
         screen_.focus = Box::Restart;
     }
+    afterTick(ended);
 }
 
 // A base blew up and the match goes on: every slot re-armed, a fresh battlefield.

@@ -1,0 +1,25 @@
+#pragma once
+// What a replay checks the playback against: the simulation's version, and hashes of the match with
+// the screen's texts and of the battlefield as shown.
+
+#include <cstdint>
+#include <vector>
+
+#include "field/battlefield.h"
+#include "game/match.h"
+#include "game/screen.h"
+
+namespace kestrum {
+
+// Raise it with every change to a rule or a number of the match: replays of another version are refused,
+// as they would leave the recording at their first shot.
+constexpr uint16_t kSimulationVersion = 1;
+
+// The screen's labels and panels in one fixed order, the order replay files number them in.
+std::vector<Label*> labelsOf(Screen& screen);
+std::vector<Panel*> panelsOf(Screen& screen);
+
+uint64_t stateHash(const Match& match, Screen& screen);
+uint64_t rasterHash(const Battlefield& field);
+
+} // namespace kestrum
