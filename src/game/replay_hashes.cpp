@@ -72,9 +72,13 @@ uint64_t stateHash(const Match& m, Screen& screen) {
         const InputPanel& i = p.panel;
         h.add(i.slot), h.add(i.cursor), h.add(i.place), h.add(i.step), h.add(i.shownSlot), h.add(i.editedRow);
         for (const Projectile& s : p.projectiles) {
-            h.add(int(s.state)), h.add(s.fireball), h.add(int(s.struck));
+            h.add(int(s.state)), h.add(int(s.struck));
             for (int k = 0; k < kParams; ++k)
                 h.add(s.params[k]), h.add(s.launchCopy[k]);
+            // A slot keeps the flight and the fireball it last had, from this match or one before: nothing
+            // reads the flight in the rack, nor the fireball before the slot explodes.
+            if (s.state == ProjectileState::Exploding) h.add(s.fireball);
+            if (s.state == ProjectileState::Idle) continue;
             const physics::Motion& mo = s.motion;
             h.add(mo.x), h.add(mo.y), h.add(mo.vx), h.add(mo.vy), h.add(mo.ax), h.add(mo.ay);
         }

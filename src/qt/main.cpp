@@ -1,15 +1,23 @@
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include <QApplication>
 
 #include "game/game.h"
+#include "game/replay_player.h"
 #include "qt/display_guard.h"
 #include "qt/main_window.h"
 #include "qt/program_folder.h"
 #include "qt/qt_platform.h"
 
 int main(int argc, char** argv) {
+    // A replay checked without a window: every stored hash against the playback, as fast as it goes.
+    if (argc == 3 && std::string(argv[1]) == "--check-replay") {
+        const kestrum::CheckResult result = kestrum::checkReplay(argv[2]);
+        std::fprintf(result.status == 0 ? stdout : stderr, "%s\n", result.line.c_str());
+        return result.status;
+    }
     // config.txt and the sounds live beside the binary; without that folder there is nothing to run.
     std::string error;
     const std::optional<std::string> folder = kestrum::qt::findProgramFolder(error);
