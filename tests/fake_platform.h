@@ -35,6 +35,7 @@ class FakePlatform : public Platform {
     std::string programFolder() override { return folder; }
     std::string dataFolder() override { return data; }
     std::string userConfigFolder() override { return userFolder; }
+    std::string userDataFolder() override { return dataHome; }
     bool folderWritable(const std::string& f) override { return f != folder || programFolderWritable; }
     uint32_t clockSeed() override { return seed; }
     // The scripted matches of the behaviour lock were written when a match drew on from the generator
@@ -50,7 +51,7 @@ class FakePlatform : public Platform {
     std::function<bool()> onDialog;
     SettingsOccasion lastOccasion{};
     std::string folder = ".";
-    std::string data, userFolder;
+    std::string data, userFolder, dataHome;
     bool programFolderWritable = true; // tests run as root, who can write anywhere: say it instead
     uint32_t seed = 12345;
     std::optional<uint32_t> matchSeedValue;

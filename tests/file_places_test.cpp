@@ -75,6 +75,10 @@ TEST(FilePlaces, UserConfigFolderFollowsXdgConfigHomeElseHome) {
     for (const auto& [xdg, home, expected] : cases)
         EXPECT_EQ(userConfigFolderFrom(xdg, home), expected)
             << xdg.value_or("(unset)") << " " << home.value_or("(unset)");
+    // The data folder (replays) follows the same rules with its own variable and default.
+    EXPECT_EQ(userDataFolderFrom("/x/data/", "/home/p"), "/x/data/kestrum");
+    EXPECT_EQ(userDataFolderFrom("", "/home/p"), "/home/p/.local/share/kestrum");
+    EXPECT_EQ(userDataFolderFrom(std::nullopt, std::nullopt), "");
 }
 
 } // namespace

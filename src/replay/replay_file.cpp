@@ -76,6 +76,12 @@ class Source {
         }
         return fail(), 0;
     }
+    // A 16-bit value written as a var number.
+    int16_t word() {
+        const uint32_t v = var();
+        if (v > 0xFFFF) fail();
+        return int16_t(uint16_t(v));
+    }
     std::string text() {
         const uint32_t n = var();
         if (n > kLongestText) fail();
@@ -166,10 +172,10 @@ void appendEvent(std::string& out, const Event& e, uint32_t previousTick) {
     putVar(out, e.tick - previousTick);
     switch (e.kind) {
     case EventKind::KeyDown:
-        put(out, e.code), put(out, e.modifiers);
+        putVar(out, uint16_t(e.code)), putVar(out, uint16_t(e.modifiers));
         break;
     case EventKind::KeyUp:
-        put(out, e.code);
+        putVar(out, uint16_t(e.code));
         break;
     case EventKind::ReleaseAll:
         break;
@@ -252,10 +258,10 @@ Reading readReplay(const std::string& bytes, uint16_t simulationVersion) {
         e.tick = uint32_t(tick);
         switch (e.kind) {
         case EventKind::KeyDown:
-            e.code = in.get<int16_t>(), e.modifiers = in.get<int16_t>();
+            e.code = in.word(), e.modifiers = in.word();
             break;
         case EventKind::KeyUp:
-            e.code = in.get<int16_t>();
+            e.code = in.word();
             break;
         case EventKind::ReleaseAll:
             break;

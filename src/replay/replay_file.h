@@ -11,6 +11,7 @@
 //               the trail's newest entry (i16 each); the screen's labels and panels that differ from
 //               a freshly started window (var count, then var index and the fields of each)
 //   events:     one kind byte, a var count of ticks since the previous event, then the kind's fields
+//               (a key's code and modifiers as var numbers of their 16 bits)
 // A file cut short keeps every whole event before the cut.
 
 #include <cstdint>
