@@ -5,13 +5,35 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <new>
 
 #include "game/replay_hashes.h"
 
 namespace kestrum {
 
 ReplayPlayer::ReplayPlayer(replay::Reading reading, Platform& platform, SoundService& sounds)
-    : reading_(std::move(reading)), game_(std::make_unique<Game>(platform, sounds)) {
+    : reading_(std::move(reading)), platform_(platform), sounds_(sounds),
+      game_(std::make_unique<Game>(platform, sounds_)) {
+    start();
+}
+
+void ReplayPlayer::seekRound(int round) {
+    if (round < this->round()) {
+        // The same object made afresh, so that whoever points into it sees the new match.
+        game_->~Game();
+        new (game_.get()) Game(platform_, sounds_);
+        next_ = 0, tick_ = checks_ = 0, roundsEnded_ = 0, leftAt_.reset();
+        sounds_.muted = true;
+        start();
+    }
+    sounds_.muted = true;
+    while (this->round() < round && step()) {
+    }
+    sounds_.muted = false;
+    game_->field().touch();
+}
+
+void ReplayPlayer::start() {
     game_->loadReplay(reading_.header);
     game_->startTick();
     game_->startReplay(reading_.header);

@@ -30,8 +30,13 @@ class QuietPlatform : public Platform, public SoundService {
 
 class ReplayPlayer {
   public:
-    // The reading must be Ok. The game is the player's own, driven through the given outside world.
+    // The reading must be Ok. The game is the player's own, driven through the given outside world; it
+    // stays the same object for the player's life (a window may keep pointing into it).
     ReplayPlayer(replay::Reading reading, Platform& platform, SoundService& sounds);
+
+    // Plays at full speed without a sound (nothing is drawn meanwhile) until the given round has begun
+    // or the recording ends; an earlier round is reached by playing again from the match's start.
+    void seekRound(int round);
 
     // Runs one tick and what the recording holds after it; false once there is nothing more to play.
     bool step();
@@ -49,9 +54,23 @@ class ReplayPlayer {
     Game& game() { return *game_; }
 
   private:
+    // The game's sounds, silent while seeking.
+    struct Sounds : SoundService {
+        explicit Sounds(SoundService& to) : out(to) {}
+        void setFile(SoundId id, const std::string& path) override { out.setFile(id, path); }
+        void play(SoundId id) override {
+            if (!muted) out.play(id);
+        }
+        SoundService& out;
+        bool muted = false;
+    };
+
+    void start();
     void afterTick();
 
     replay::Reading reading_;
+    Platform& platform_;
+    Sounds sounds_;
     std::unique_ptr<Game> game_;
     std::size_t next_ = 0;
     uint32_t tick_ = 0, checks_ = 0;

@@ -3,8 +3,10 @@
 #include <string>
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include "game/game.h"
+#include "game/replay_hashes.h"
 #include "game/replay_player.h"
 #include "qt/display_guard.h"
 #include "qt/main_window.h"
@@ -38,6 +40,28 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(KESTRUM_APP_ID));
 
     kestrum::qt::QtPlatform platform(*folder);
+
+    // A recorded match shown in the window: `kestrum --replay FILE` (how the desktop opens a replay).
+    if (argc == 3 && std::string(argv[1]) == "--replay") {
+        std::string problem;
+        std::optional<kestrum::replay::Reading> reading;
+        if (const std::optional<std::string> bytes = kestrum::readReplayBytes(argv[2], problem)) {
+            reading = kestrum::replay::readReplay(*bytes, kestrum::kSimulationVersion);
+            problem = reading->problem;
+        }
+        if (!reading || reading->status != kestrum::replay::Reading::Status::Ok) {
+            std::fprintf(stderr, "kestrum: %s: %s\n", argv[2], problem.c_str());
+            QMessageBox::critical(nullptr, QStringLiteral("Kestrum"),
+                                  QString::fromStdString(std::string(argv[2]) + "\n\n" + problem));
+            return 2;
+        }
+        kestrum::ReplayPlayer player(std::move(*reading), platform, platform);
+        kestrum::qt::MainWindow window(player.game(), platform);
+        window.showReplay(player);
+        window.show();
+        return QApplication::exec();
+    }
+
     kestrum::Game game(platform, platform);
     kestrum::qt::MainWindow window(game, platform);
 

@@ -290,7 +290,14 @@ MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
 
     platform_.setMainWindow(this);
     platform_.setSettingsPath([this] { return game_.match().settingsPath; });
-    connect(&platform_.tickTimer(), &TickTimer::timeout, this, [this] { handle([this] { game_.tick(); }); });
+    connect(&platform_.tickTimer(), &TickTimer::timeout, this, [this] {
+        handle([this] {
+            if (replay_)
+                advanceReplay();
+            else
+                game_.tick();
+        });
+    });
     connect(&platform_.startTimer(), &QTimer::timeout, this,
             [this] { handle([this] { game_.startTick(); }); });
 }
@@ -305,7 +312,9 @@ QLineEdit* MainWindow::makeEdit(Box b) {
     edit->hide();
     edit->installEventFilter(this);
     connect(edit, &QLineEdit::textEdited, this,
-            [this, b](const QString& text) { handle([&] { game_.setBoxText(b, text.toStdString()); }); });
+            [this, b](const QString& text) {
+                if (!replay_) handle([&] { game_.setBoxText(b, text.toStdString()); });
+            });
     return edit;
 }
 
@@ -337,6 +346,57 @@ template <typename Handler> void MainWindow::handle(Handler&& handler) {
 
 void MainWindow::runLoadStep() {
     handle([this] { game_.load(); });
+}
+
+void MainWindow::showReplay(ReplayPlayer& player) {
+    replay_ = &player;
+    handle([this] { game_.screen().title = replayStatus().toStdString(); });
+}
+
+QString MainWindow::replayStatus() const {
+    const ReplayPlayer& p = *replay_;
+    QString status = QStringLiteral("Kestrum — リプレイ ×%1  ラウンド %2  ティック %3").arg(speed_).arg(p.round()).arg(p.tick());
+    if (p.leftAt()) return status + QStringLiteral("  記録と食い違い (ティック %1)").arg(*p.leftAt());
+    if (p.finished()) return status + (p.cutShort() ? QStringLiteral("  終わり (記録が途中まで)") : QStringLiteral("  終わり"));
+    return paused_ ? status + QStringLiteral("  一時停止") : status;
+}
+
+void MainWindow::advanceReplay() {
+    for (int i = 0; i < speed_ && !paused_; ++i)
+        if (!replay_->step()) break;
+    game_.screen().title = replayStatus().toStdString();
+}
+
+void MainWindow::replayKey(int key) {
+    ReplayPlayer& p = *replay_;
+    switch (key) {
+    case Qt::Key_Space:
+        paused_ = !paused_;
+        break;
+    case Qt::Key_Right:
+        if (paused_) p.step();
+        break;
+    case Qt::Key_1:
+    case Qt::Key_2:
+    case Qt::Key_4:
+    case Qt::Key_8:
+        speed_ = key - Qt::Key_0;
+        break;
+    case Qt::Key_PageDown:
+        p.seekRound(p.round() + 1);
+        break;
+    case Qt::Key_PageUp:
+        // To the start of the round before (the first round starts again).
+        p.seekRound(std::max(1, p.round() - 1));
+        break;
+    case Qt::Key_Escape:
+    case Qt::Key_Q:
+        close();
+        return;
+    default:
+        return;
+    }
+    handle([this] { game_.screen().title = replayStatus().toStdString(); });
 }
 
 QRegion MainWindow::syncFromModel() {
@@ -466,7 +526,7 @@ bool MainWindow::boxHasFocus() const {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
         for (Box b : kBoxes)
-            if (watched == edits_[size_t(b)]) handle([&] { game_.focusBox(b); });
+            if (watched == edits_[size_t(b)] && !replay_) handle([&] { game_.focusBox(b); });
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -509,6 +569,11 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (replay_) {
+        replayKey(event->key());
+        event->accept();
+        return;
+    }
     // A key a box did not want is not a game key: what is typed into a box stays there.
     if (boxHasFocus()) {
         event->ignore();
@@ -521,6 +586,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (replay_) return; // the recorded keys alone act on a replay
     if (boxHasFocus()) {
         event->ignore();
         return;
@@ -537,7 +603,7 @@ void MainWindow::changeEvent(QEvent* event) {
     // the keys held now go elsewhere.
     const bool lost = (event->type() == QEvent::ActivationChange && !isActiveWindow()) ||
                       (event->type() == QEvent::WindowStateChange && isMinimized());
-    if (lost) handle([this] { game_.releaseAllKeys(); });
+    if (lost && !replay_) handle([this] { game_.releaseAllKeys(); });
     QWidget::changeEvent(event);
 }
 

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "game/game.h"
+#include "game/replay_player.h"
 
 class QLineEdit;
 
@@ -26,6 +27,13 @@ class MainWindow : public QWidget {
 
     // The load step; runs before the window is first shown (it may show the settings dialog).
     void runLoadStep();
+
+    // The window shows a recorded match instead of a live one: the player's game is this window's game.
+    // No key reaches the match; Space pauses, Right steps one tick when paused, 1 2 4 8 set the ticks
+    // per period, PageDown and PageUp go to the next and the previous round, Escape or Q ends.
+    void showReplay(ReplayPlayer& player);
+    // The line the replay's state shows in (the window title's suffix).
+    QString replayStatus() const;
 
     // The line edit that mirrors a text box of the model (made when first needed).
     QLineEdit* boxEdit(Box box);
@@ -50,6 +58,8 @@ class MainWindow : public QWidget {
 
   private:
     template <typename Handler> void handle(Handler&& handler);
+    void replayKey(int key);
+    void advanceReplay();
     bool boxHasFocus() const;
     QLineEdit* makeEdit(Box box);
     // Geometry, text and visibility of a box's line edit from the model (made if need be).
@@ -67,6 +77,9 @@ class MainWindow : public QWidget {
     QtPlatform& platform_;
     std::array<QLineEdit*, 4> edits_{};
     double scale_ = 1.0;
+    ReplayPlayer* replay_ = nullptr;
+    bool paused_ = false;
+    int speed_ = 1; // ticks per period
     QMargins fittedFrame_; // the window frame the last fit allowed for
 
     // Every control the window paints from the model, as last taken: its data, where its container

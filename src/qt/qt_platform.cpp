@@ -94,12 +94,25 @@ std::string QtPlatform::dataFolder() {
     return programFolder() + "/" KESTRUM_DATA_FROM_BINARY;
 }
 
+namespace {
+
+std::optional<std::string> variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+} // namespace
+
 std::string QtPlatform::userConfigFolder() {
-    auto variable = [](const char* name) -> std::optional<std::string> {
-        const char* value = std::getenv(name);
-        return value ? std::optional<std::string>(value) : std::nullopt;
-    };
     return userConfigFolderFrom(variable("XDG_CONFIG_HOME"), variable("HOME"));
+}
+
+std::string QtPlatform::userDataFolder() {
+    return userDataFolderFrom(variable("XDG_DATA_HOME"), variable("HOME"));
+}
+
+void QtPlatform::warn(const std::string& message) {
+    std::fprintf(stderr, "kestrum: %s\n", message.c_str());
 }
 
 bool QtPlatform::folderWritable(const std::string& folder) {

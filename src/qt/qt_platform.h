@@ -35,6 +35,8 @@ class QtPlatform : public Platform, public SoundService {
     uint32_t clockSeed() override;
     std::string dataFolder() override;
     std::string userConfigFolder() override;
+    std::string userDataFolder() override;
+    void warn(const std::string& message) override;
     bool folderWritable(const std::string& folder) override;
 
     // SoundService

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Includes run one way: the Qt shell, then the game, then the modules, then the battlefield, then the
-# number helpers, the laws of motion and the keyboard. A file may include from its own level or below,
+# number helpers, the laws of motion, the keyboard and the replay file's format. A file may include from its own level or below,
 # never from above, and nothing below the shell includes Qt. The modules (settings, sound, the
 # computer) stand side by side and do not include one another; the computer sees the match only
 # through its own view of the screen, which the game fills in.
@@ -11,7 +11,7 @@ root=${1:?usage: check.sh <src folder>}
 
 level() {
     case $1 in
-    numbers | physics | keyboard) echo 0 ;;
+    numbers | physics | keyboard | replay) echo 0 ;;
     field) echo 1 ;;
     settings | sound | computer) echo 2 ;;
     game) echo 3 ;;
@@ -26,6 +26,7 @@ allowed() {
     computer) echo 'physics keyboard numbers' ;;
     settings) echo 'keyboard numbers' ;;
     sound) echo 'numbers' ;;
+    replay) echo '-' ;; # nothing but its own folder
     *) echo '' ;;
     esac
 }
@@ -59,6 +60,7 @@ while IFS= read -r -d '' file; do
                 status=1
             elif [[ -n $mine && $other != "$area" && " $mine " != *" $other "* ]]; then
                 folders=$(printf '%s/, ' $mine)
+                [[ $mine == - ]] && folders='nothing else, '
                 echo "$rel:$number: $area/ may include only from its own folder and ${folders%, }, not $other/"
                 status=1
             fi
