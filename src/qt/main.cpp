@@ -41,18 +41,22 @@ int main(int argc, char** argv) {
 
     kestrum::qt::QtPlatform platform(*folder);
 
-    // A recorded match shown in the window: `kestrum --replay FILE` (how the desktop opens a replay).
-    if (argc == 3 && std::string(argv[1]) == "--replay") {
+    // A recorded match shown in the window: `kestrum --replay FILE`, or `kestrum FILE` as the desktop
+    // opens a replay.
+    const char* replayFile = argc == 3 && std::string(argv[1]) == "--replay" ? argv[2]
+                             : argc == 2 && argv[1][0] != '-'                 ? argv[1]
+                                                                              : nullptr;
+    if (replayFile) {
         std::string problem;
         std::optional<kestrum::replay::Reading> reading;
-        if (const std::optional<std::string> bytes = kestrum::readReplayBytes(argv[2], problem)) {
+        if (const std::optional<std::string> bytes = kestrum::readReplayBytes(replayFile, problem)) {
             reading = kestrum::replay::readReplay(*bytes, kestrum::kSimulationVersion);
             problem = reading->problem;
         }
         if (!reading || reading->status != kestrum::replay::Reading::Status::Ok) {
-            std::fprintf(stderr, "kestrum: %s: %s\n", argv[2], problem.c_str());
+            std::fprintf(stderr, "kestrum: %s: %s\n", replayFile, problem.c_str());
             QMessageBox::critical(nullptr, QStringLiteral("Kestrum"),
-                                  QString::fromStdString(std::string(argv[2]) + "\n\n" + problem));
+                                  QString::fromStdString(std::string(replayFile) + "\n\n" + problem));
             return 2;
         }
         kestrum::ReplayPlayer player(std::move(*reading), platform, platform);

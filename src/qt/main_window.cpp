@@ -311,10 +311,9 @@ QLineEdit* MainWindow::makeEdit(Box b) {
     edit->setFocusPolicy(Qt::ClickFocus);
     edit->hide();
     edit->installEventFilter(this);
-    connect(edit, &QLineEdit::textEdited, this,
-            [this, b](const QString& text) {
-                if (!replay_) handle([&] { game_.setBoxText(b, text.toStdString()); });
-            });
+    connect(edit, &QLineEdit::textEdited, this, [this, b](const QString& text) {
+        if (!replay_) handle([&] { game_.setBoxText(b, text.toStdString()); });
+    });
     return edit;
 }
 
@@ -355,9 +354,14 @@ void MainWindow::showReplay(ReplayPlayer& player) {
 
 QString MainWindow::replayStatus() const {
     const ReplayPlayer& p = *replay_;
-    QString status = QStringLiteral("Kestrum — リプレイ ×%1  ラウンド %2  ティック %3").arg(speed_).arg(p.round()).arg(p.tick());
+    QString status = QStringLiteral("Kestrum — リプレイ ×%1  ラウンド %2  ティック %3")
+                         .arg(speed_)
+                         .arg(p.round())
+                         .arg(p.tick());
     if (p.leftAt()) return status + QStringLiteral("  記録と食い違い (ティック %1)").arg(*p.leftAt());
-    if (p.finished()) return status + (p.cutShort() ? QStringLiteral("  終わり (記録が途中まで)") : QStringLiteral("  終わり"));
+    if (p.finished())
+        return status +
+               (p.cutShort() ? QStringLiteral("  終わり (記録が途中まで)") : QStringLiteral("  終わり"));
     return paused_ ? status + QStringLiteral("  一時停止") : status;
 }
 

@@ -79,7 +79,7 @@ class MainWindow : public QWidget {
     double scale_ = 1.0;
     ReplayPlayer* replay_ = nullptr;
     bool paused_ = false;
-    int speed_ = 1; // ticks per period
+    int speed_ = 1;        // ticks per period
     QMargins fittedFrame_; // the window frame the last fit allowed for
 
     // Every control the window paints from the model, as last taken: its data, where its container

@@ -15,7 +15,16 @@ desktop=$share/applications/$id.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate: $desktop"
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
 key() { sed -n "s/^$1=//p" "$desktop"; }
-[[ $(key Exec) == kestrum && $(key Icon) == kestrum ]] || fail "Exec or Icon is not kestrum"
+[[ $(key Exec) == 'kestrum %f' && $(key Icon) == kestrum ]] || fail "Exec is not 'kestrum %f' or Icon is not kestrum"
+# Replays open in the game: the type is registered with its glob, and the entry takes it.
+[[ ";$(key MimeType)" == *";application/x-kestrum-replay;"* ]] || fail "the entry does not take replays"
+mime=$share/mime/packages/kestrum-replay.xml
+grep -q '<mime-type type="application/x-kestrum-replay">' "$mime" && grep -q 'pattern="\*.kestrum-replay"' "$mime" ||
+    fail "the replay type or its glob is not registered"
+if command -v update-mime-database >/dev/null; then
+    update-mime-database "$share/mime" >/dev/null 2>&1 || fail "update-mime-database refuses the type"
+    grep -q 'application/x-kestrum-replay:\*.kestrum-replay' "$share/mime/globs" || fail "no glob after update-mime-database"
+fi
 [[ -n $(key 'Name\[ja\]') && -n $(key 'Comment\[ja\]') && -n $(key Comment) ]] || fail "names and comments in both languages"
 [[ ";$(key Categories)" == *";Game;"* ]] || fail "not in the Game category"
 grep -q '<description>' "$share/metainfo/$id.metainfo.xml" && grep -q '<p xml:lang="ja">' "$share/metainfo/$id.metainfo.xml" ||
