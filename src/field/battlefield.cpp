@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "field/bitmaps.h"
 
@@ -22,6 +23,7 @@ Battlefield::Battlefield()
 
 void Battlefield::clear() {
     surfaceBlank_ = true;
+    surfaceHash_ = 0;
     texts_.clear();
     changedAll();
 }
@@ -45,6 +47,15 @@ bool Battlefield::blank() const {
     return true;
 }
 
+// A pixel's share of the surface hash; sky adds nothing, so a blank surface hashes to 0.
+static uint64_t pixelTerm(uint32_t index, uint32_t rgb) {
+    if (rgb == colour::screenCyan) return 0;
+    uint64_t x = (uint64_t(index) << 32 | rgb) + 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
 static bool toPixel(double x, double y, int& ix, int& iy) {
     if (!(x >= 0 && x < Battlefield::kWidth && y >= 0 && y < Battlefield::kHeight)) return false;
     ix = int(x);
@@ -64,8 +75,11 @@ void Battlefield::setPoint(double x, double y, uint32_t rgb) {
             std::fill(surface_.pixels.begin(), surface_.pixels.end(), colour::screenCyan);
         surfaceBlank_ = false;
     }
-    if (surface_.at(ix, iy) == rgb) return;
+    const uint32_t old = surface_.at(ix, iy);
+    if (old == rgb) return;
     surface_.set(ix, iy, rgb);
+    const uint32_t index = uint32_t(iy) * kWidth + uint32_t(ix);
+    surfaceHash_ += pixelTerm(index, rgb) - pixelTerm(index, old);
     ++revision_;
     // A tick moves a handful of points; past that a fresh composition is cheaper than the list.
     if (!changedAll_) {
@@ -150,6 +164,7 @@ void Battlefield::drawBaseBuffer(int player, int w, int h) {
     const Bitmap& src = baseTemplate[player];
     Bitmap& dst = baseBuffer[player];
     dst = Bitmap(std::max(w, 0), std::max(h, 0), colour::screenCyan);
+    bufferHash_[player] = pixelTerm(uint32_t(dst.width), uint32_t(dst.height) + 1);
     for (int y = 0; y < dst.height; ++y)
         for (int x = 0; x < dst.width; ++x)
             dst.set(x, y, src.at(stretchSource(x, src.width, w), stretchSource(y, src.height, h)));
@@ -161,6 +176,11 @@ void Battlefield::punchCrater(int player, double cx, double cy, int radius) {
     if (radius < 0) return;
     // Far outside the buffer (a blast centre can lie anywhere): nothing to punch.
     if (!(cx + radius >= 0 && cx - radius < b.width && cy + radius >= 0 && cy - radius < b.height)) return;
+    for (const double v : {cx, cy, double(radius)}) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        bufferHash_[player] = (bufferHash_[player] ^ bits) * 0x100000001B3ull;
+    }
     const double r2 = double(radius) * radius;
     const int y0 = std::max(0, int(std::floor(cy - radius))),
               y1 = std::min(b.height - 1, int(std::ceil(cy + radius)));

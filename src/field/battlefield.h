@@ -68,6 +68,11 @@ class Battlefield {
     // The whole shown picture, row-major kWidth x kHeight.
     void compose(std::vector<uint32_t>& out) const;
 
+    // A hash of the drawing surface kept up as points are drawn: equal surfaces, equal hashes.
+    uint64_t surfaceHash() const { return surfaceHash_; }
+    // A hash of how a base buffer was made: its size and every crater punched since, in order.
+    uint64_t bufferHash(int player) const { return bufferHash_[player]; }
+
     // Changes with every visible change of the surface or of a picture buffer.
     uint64_t revision() const { return revision_; }
     void touch() { changedAll(); }
@@ -104,6 +109,8 @@ class Battlefield {
 
     Bitmap surface_;           // allocated on the first point drawn in another colour than sky
     bool surfaceBlank_ = true; // all sky, whatever surface_ holds
+    uint64_t surfaceHash_ = 0; // a sum over the pixels that are not sky
+    uint64_t bufferHash_[2] = {};
     std::vector<PrintedText> texts_;
     uint64_t revision_ = 0;
     bool changedAll_ = true;

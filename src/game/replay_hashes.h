@@ -19,7 +19,7 @@ constexpr uint16_t kSimulationVersion = 1;
 std::vector<Label*> labelsOf(Screen& screen);
 std::vector<Panel*> panelsOf(Screen& screen);
 
-uint64_t stateHash(const Match& match, Screen& screen);
+uint64_t stateHash(const Match& match, const Screen& screen);
 uint64_t rasterHash(const Battlefield& field);
 
 } // namespace kestrum

@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
     // A recorded match shown in the window: `kestrum --replay FILE`, or `kestrum FILE` as the desktop
     // opens a replay.
     const char* replayFile = argc == 3 && std::string(argv[1]) == "--replay" ? argv[2]
-                             : argc == 2 && argv[1][0] != '-'                 ? argv[1]
-                                                                              : nullptr;
+                             : argc == 2 && argv[1][0] != '-'                ? argv[1]
+                                                                             : nullptr;
     if (replayFile) {
         std::string problem;
         std::optional<kestrum::replay::Reading> reading;
