@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -109,6 +110,40 @@ TEST(Replay, ComputerMatchToTheRestartPromptPlaysBack) {
     s.play(3000, false);
     s.game->keyDown(vk::F2, kCtrlMask);
     s.expectReplayed();
+}
+
+// A playback that strays in any part the checks cover is caught at the next check, and names its tick.
+TEST(Replay, StrayingPlaybackIsCaughtAtTheNextCheck) {
+    const std::string bytes = recordingOf(500);
+    const std::pair<const char*, std::function<void(Game&)>> strays[] = {
+        {"a trail point", [](Game& g) { g.field().setPoint(300, 200, colour::trail); }},
+        {"a crater", [](Game& g) { g.field().punchCrater(1, 10, 10, 3); }},
+        {"a fireball", [](Game& g) { g.field().explosion[3].visible = true; }},
+        {"a readout", [](Game& g) { g.screen().statusValue(0, status::kDamage).caption = "9"; }},
+        {"a held key", [](Game& g) { g.match().players[1].panel.step = 10; }},
+        {"a base column", [](Game& g) { g.match().players[0].base.columns[50] ^= 1; }},
+    };
+    for (const auto& [what, stray] : strays) {
+        QuietPlatform quiet;
+        ReplayPlayer player(replay::readReplay(bytes, kSimulationVersion), quiet, quiet);
+        while (player.tick() < 250)
+            player.step();
+        stray(player.game());
+        while (player.step()) {
+        }
+        EXPECT_EQ(player.leftAt(), std::optional<uint32_t>(300)) << what;
+    }
+    // A recorded key lost from the file.
+    replay::Reading lost = replay::readReplay(bytes, kSimulationVersion);
+    const auto key = std::find_if(lost.events.begin() + 40, lost.events.end(),
+                                  [](const replay::Event& e) { return e.kind == replay::EventKind::KeyDown; });
+    ASSERT_NE(key, lost.events.end());
+    lost.events.erase(key);
+    QuietPlatform quiet;
+    ReplayPlayer player(std::move(lost), quiet, quiet);
+    while (player.step()) {
+    }
+    EXPECT_TRUE(player.leftAt());
 }
 
 // A file cut short (the program killed mid-round, or bytes lost anywhere) plays what it holds and says so.
