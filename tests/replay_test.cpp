@@ -146,6 +146,33 @@ TEST(Replay, StrayingPlaybackIsCaughtAtTheNextCheck) {
     EXPECT_TRUE(player.leftAt());
 }
 
+// The window's round keys: forward and back by rounds, silently, the game object kept, every check equal.
+TEST(Replay, SeekingRoundsKeepsThePlaybackTrue) {
+    std::string error;
+    const std::optional<std::string> bytes =
+        readReplayBytes(std::string(KESTRUM_SOURCE_DIR) + "/tests/data/replays/computer-whole-match.kestrum-replay", error);
+    ASSERT_TRUE(bytes) << error;
+    QuietPlatform quiet;
+    FakeSound sound;
+    ReplayPlayer player(replay::readReplay(*bytes, kSimulationVersion), quiet, sound);
+    const Game* game = &player.game();
+    player.seekRound(3);
+    const uint32_t third = player.tick();
+    EXPECT_EQ(player.round(), 3);
+    player.seekRound(2);
+    EXPECT_EQ(player.round(), 2);
+    EXPECT_LT(player.tick(), third);
+    player.seekRound(3);
+    EXPECT_EQ(player.tick(), third);
+    EXPECT_TRUE(sound.played.empty()) << "seeking is silent";
+    EXPECT_EQ(&player.game(), game);
+    while (player.step()) {
+    }
+    EXPECT_FALSE(player.leftAt());
+    EXPECT_EQ(player.roundsEnded(), 5);
+    EXPECT_FALSE(sound.played.empty()) << "the sounds as recorded";
+}
+
 // A file cut short (the program killed mid-round, or bytes lost anywhere) plays what it holds and says so.
 TEST(Replay, CutShortFilePlaysUpToWhatItHolds) {
     Session s(" 1 \r\n10\r\n 3 \r\n");
@@ -346,7 +373,7 @@ TEST(Replay, WriteCommittedRecordings) {
 
     Session computer(" 1 \r\n10\r\n 3 \r\n");
     computer.platform.matchSeedValue = 2;
-    computer.answer("1", "y", "n");
+    computer.answer("1", "y", "y");
     computer.play(400000, false);
     keep(computer, "computer-whole-match");
 
