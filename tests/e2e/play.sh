@@ -6,7 +6,10 @@
 #     Ctrl+F2 brings the set-up prompts back, and a rocket battle shows the rocket panel;
 #  3. a whole shell match: a scripted first player (e2e_aim) reads each round's battlefield off the
 #     screen, aims and destroys the second player's base five times; "勝者" and "敗者" appear, "n" at
-#     the restart prompt ends the program with status 0, and config.txt is left as it was.
+#     the restart prompt ends the program with status 0, and config.txt is left as it was;
+#  4. the match's replay, the newest file in the program folder's replays/: --check-replay passes it, and
+#     --replay shows it: Space pauses, → steps one tick, 8 speeds up, PageDown jumps rounds to the end,
+#     where the window shows the same pixels as the live game did at its restart prompt; Escape ends.
 # Every step waits for what the screen shows, never for a fixed time, so a busy machine only slows it.
 #
 #   play.sh KESTRUM_BINARY SCREENSHOT_FOLDER E2E_AIM
@@ -100,6 +103,9 @@ e2e_shot 4-result
 winner=$(e2e_pixels 268 396 40 22 dark)
 loser=$(e2e_pixels 492 396 40 22 dark)
 ((winner > 30 && loser > 30)) || e2e_fail "no result texts on the battlefield (dark pixels $winner and $loser)"
+# The battlefield above and below the restart prompt's band (its box's cursor blinks), for the replay.
+live_top=$(e2e_look sum 0 0 792 250) || e2e_fail "cannot read the window"
+live_bottom=$(e2e_look sum 0 300 792 275) || e2e_fail "cannot read the window"
 left=$(e2e_look sum 268 396 40 22) || e2e_fail "cannot read the window"
 right=$(e2e_look sum 492 396 40 22) || e2e_fail "cannot read the window"
 [[ $left == "$right" ]] && e2e_fail "the same text on both sides"
@@ -108,4 +114,51 @@ xdotool type n
 e2e_wait_exit 60
 [[ $e2e_status == 0 ]] || e2e_fail "\"n\" at the restart prompt did not end the program with status 0 ($e2e_status)"
 cmp -s <(printf '%s' "$config") "$e2e_program/config.txt" || e2e_fail "the game changed config.txt"
-echo "PASS: panels, held keys, trail, Ctrl+F2, rocket panel and a 5-round match; screenshots in $shots"
+echo "ok: a whole match to the restart prompt"
+
+# ---- 4. The match's replay -----------------------------------------------------------------------
+# The matches before were abandoned with Ctrl+F2: the newest file is the whole match.
+replay=$(find "$e2e_program/replays" -name '*.kestrum-replay' | sort | tail -n 1)
+[[ -n $replay ]] || e2e_fail "no replay in $e2e_program/replays"
+(($(find "$e2e_program/replays" -name '*.kestrum-replay' | wc -l) == 3)) || e2e_fail "not one replay per match"
+checked=$("$e2e_program/kestrum" --check-replay "$replay") || e2e_fail "--check-replay refused the match: $checked"
+[[ $checked == *"5 rounds"* ]] || e2e_fail "the replay is not the whole match: $checked"
+(cd "$e2e_program" && exec ./kestrum --replay "$replay") >>"$e2e_log" 2>&1 &
+e2e_app_pid=$!
+e2e_window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Kestrum — ' 2>/dev/null | head -n 1)
+[[ -n $e2e_window ]] || e2e_fail "the replay window did not appear"
+title() { xdotool getwindowname "$e2e_window"; }
+# Waits until the title matches a pattern; prints it.
+wait_title() {
+    local deadline=$((SECONDS + 60)) t
+    while ((SECONDS <= deadline)); do
+        t=$(title)
+        [[ $t =~ $1 ]] && { echo "$t"; return 0; }
+        sleep 0.1
+    done
+    echo "$t"
+    return 1
+}
+tick_of() { [[ $1 =~ ティック\ ([0-9]+) ]] && echo "${BASH_REMATCH[1]}"; }
+xdotool mousemove --window "$e2e_window" 396 40
+xdotool windowfocus --sync "$e2e_window" 2>/dev/null
+xdotool key space
+paused=$(wait_title '一時停止') || e2e_fail "Space did not pause the replay: $paused"
+xdotool key Right Right
+stepped=$(wait_title "ティック $(($(tick_of "$paused") + 2)) ") || e2e_fail "→ did not step one tick at a time: $stepped"
+xdotool key 8 space
+wait_title '×8' >/dev/null || e2e_fail "8 did not set eight ticks a period"
+xdotool key Next
+wait_title 'ラウンド 2 ' >/dev/null || e2e_fail "PageDown did not jump to the second round"
+e2e_shot 5-replay-round-2
+xdotool key Next Next Next Next
+ended=$(wait_title '終わり') || e2e_fail "PageDown did not play the replay to its end: $ended"
+e2e_wait_pixels 60 1000 296 260 201 17 80FFFF || e2e_fail "no restart prompt at the end of the replay"
+e2e_shot 5-replay-end
+[[ $(e2e_look sum 0 0 792 250) == "$live_top" && $(e2e_look sum 0 300 792 275) == "$live_bottom" ]] ||
+    e2e_fail "the replay's last tick is not the live game's picture"
+xdotool key Escape
+e2e_wait_exit 30
+[[ $e2e_status == 0 ]] || e2e_fail "Escape did not end the replay with status 0 ($e2e_status)"
+echo "ok: the replay checks, pauses, steps, speeds up, jumps rounds and ends on the live game's picture"
+echo "PASS: panels, held keys, trail, Ctrl+F2, rocket panel, a 5-round match and its replay; screenshots in $shots"
