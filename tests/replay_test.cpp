@@ -64,7 +64,8 @@ std::string recordingOf(long ticks) {
 } // namespace
 
 // Two people through both battle modes in one run (each match inherits the window the last one left):
-// the settings changed mid-match (keyboard type and period), released keys, Ctrl+F2, the window closed.
+// the settings changed mid-match (keyboard type and period), released keys, a pause, Ctrl+F2, the window
+// closed.
 TEST(Replay, PeopleMatchesInOneRunPlayBack) {
     Session s(" 0 \r\n10\r\n");
     s.platform.onDialog = [&] { return s.folder.write("config.txt", " 1 \r\n20\r\n"), true; };
@@ -73,7 +74,11 @@ TEST(Replay, PeopleMatchesInOneRunPlayBack) {
     s.game->keyDown(vk::F1, kCtrlMask);
     s.play(600);
     s.game->releaseAllKeys();
-    s.play(1500);
+    s.play(700);
+    // Paused: no tick runs, the keys still edit the panels.
+    s.game->keyDown(vk::Pause, 0), s.game->keyDown(vk::D, 0), s.game->keyDown(vk::W, 0),
+        s.game->keyDown(vk::Pause, 0);
+    s.play(800);
     s.game->keyDown(vk::F2, kCtrlMask);
     s.expectReplayed();
 
@@ -135,8 +140,9 @@ TEST(Replay, StrayingPlaybackIsCaughtAtTheNextCheck) {
     }
     // A recorded key lost from the file.
     replay::Reading lost = replay::readReplay(bytes, kSimulationVersion);
-    const auto key = std::find_if(lost.events.begin() + 40, lost.events.end(),
-                                  [](const replay::Event& e) { return e.kind == replay::EventKind::KeyDown; });
+    const auto key = std::find_if(lost.events.begin() + 40, lost.events.end(), [](const replay::Event& e) {
+        return e.kind == replay::EventKind::KeyDown;
+    });
     ASSERT_NE(key, lost.events.end());
     lost.events.erase(key);
     QuietPlatform quiet;
@@ -149,8 +155,8 @@ TEST(Replay, StrayingPlaybackIsCaughtAtTheNextCheck) {
 // The window's round keys: forward and back by rounds, silently, the game object kept, every check equal.
 TEST(Replay, SeekingRoundsKeepsThePlaybackTrue) {
     std::string error;
-    const std::optional<std::string> bytes =
-        readReplayBytes(std::string(KESTRUM_SOURCE_DIR) + "/tests/data/replays/computer-whole-match.kestrum-replay", error);
+    const std::optional<std::string> bytes = readReplayBytes(
+        std::string(KESTRUM_SOURCE_DIR) + "/tests/data/replays/computer-whole-match.kestrum-replay", error);
     ASSERT_TRUE(bytes) << error;
     QuietPlatform quiet;
     FakeSound sound;

@@ -159,7 +159,9 @@ void Game::openSettings() {
 void Game::showOpponent() {
     static constexpr const char* kStrengthNames[] = {"弱い", "普通", "強い", "最強"};
     const int16_t opponent = match_.settings.opponent;
-    const bool computer = opponentSeat_.computer() != nullptr;
+    // A replay seats no computer (its keys are recorded): the caption follows the recorded settings.
+    const bool computer =
+        replaying_ ? opponent >= 1 && opponent <= computer::kStrengths : opponentSeat_.computer() != nullptr;
     Label& caption = screen_.opponentCaption;
     caption.caption = computer ? std::string("コンピュータ（") + kStrengthNames[opponent - 1] + "）" : "";
     caption.visible = computer && screen_.statusCaptions[0].visible;

@@ -118,6 +118,7 @@ void Game::applySettings(const replay::SeatSettings& s) {
     settings.opponent = s.opponent;
     for (int k = 0; k < kSeatKeys; ++k)
         settings.secondSeatKeys.codes[size_t(k)] = s.secondSeatKeys[k];
+    showOpponent();
     runTickTimer();
 }
 

@@ -66,8 +66,9 @@ template <class S, class OnLabel, class OnPanel> void forEachPart(S& s, OnLabel&
     all(s.panelUnits, fixed), all(s.rocketCaptions, fixed), all(s.cursorDigits, written);
     all(s.slotLabels, written);
     for (auto* l : {&s.modeFrame, &s.shellChoice, &s.rocketChoice, &s.modeQuestion, &s.airQuestion,
-                    &s.soundQuestion, &s.restartQuestion})
+                    &s.soundQuestion, &s.restartQuestion, &s.pauseCaption})
         fixed(*l);
+    written(s.opponentCaption);
     all(s.inputPanels, panel), all(s.digitCursors, panel);
     panel(s.setupPanel), panel(s.restartPanel);
 }
@@ -91,7 +92,7 @@ std::vector<Panel*> panelsOf(Screen& s) {
 uint64_t stateHash(const Match& m, const Screen& screen) {
     Hash h;
     h.add(int(m.mode)), h.add(m.air), h.add(m.sound), h.add(m.turn), h.add(m.direction),
-        h.add(int(m.roundEnd));
+        h.add(int(m.roundEnd)), h.add(uint64_t(m.paused));
     h.add(m.settings.keyboardType), h.add(m.settings.handlingPeriod), h.add(m.settings.opponent);
     for (const Player& p : m.players) {
         const InputPanel& i = p.panel;
