@@ -18,6 +18,8 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/kestrum.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/${KESTRUM_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/${KESTRUM_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_BINARY_DIR}/${KESTRUM_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The replay files' type (application/x-kestrum-replay, *.kestrum-replay); the desktop entry opens them.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/kestrum-replay.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 foreach(size 16 24 32 48 64 128 256)
   install(FILES ${CMAKE_SOURCE_DIR}/assets/icons/hicolor/${size}x${size}/apps/kestrum.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)

@@ -22,6 +22,7 @@ $(for n in 16 24 32 48 64 128 256; do echo "./usr/share/icons/hicolor/${n}x$n/ap
 ./usr/share/kestrum/BAN.WAV
 ./usr/share/kestrum/BIGBAN.WAV
 ./usr/share/metainfo/$id.metainfo.xml
+./usr/share/mime/packages/kestrum-replay.xml
 LIST
 sort -o "$out/expected" "$out/expected"
 diff -u "$out/expected" "$out/files" || fail "the package holds other files than the game's"
