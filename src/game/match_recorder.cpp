@@ -6,6 +6,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -82,6 +83,13 @@ void MatchRecorder::begin(const replay::Header& header, const std::string& folde
 
 void MatchRecorder::add(replay::Event event) {
     if (!recording_) return;
+    // A match longer than a replay may be ends its recording here, still readable, rather than grow a
+    // file no reader takes.
+    if (bytes_.size() + 64 > replay::kLargestFile && event.kind != replay::EventKind::End) {
+        platform_->warn("the match is too long for a replay: its recording ends at tick " +
+                        std::to_string(ticks_));
+        return end(replay::EndReason::Closed);
+    }
     event.tick = ticks_;
     replay::appendEvent(bytes_, event, lastTick_);
     lastTick_ = ticks_;

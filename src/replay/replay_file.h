@@ -23,8 +23,8 @@ namespace kestrum::replay {
 constexpr char kMagic[8] = {'K', 'E', 'S', 'T', 'R', 'U', 'M', 'R'};
 constexpr uint16_t kFormatVersion = 1;
 constexpr int kCheckEvery = 100;                // ticks between two state hashes
-constexpr std::size_t kLargestFile = 8u << 20;  // bytes; a longer file is refused unread
-constexpr uint32_t kLongestMatch = 20'000'000u; // ticks; a file claiming more is refused
+constexpr std::size_t kLargestFile = 4u << 20;  // bytes (hours of play); a longer file is refused unread
+constexpr uint32_t kLongestMatch = 25'000'000u; // ticks (more than the largest file holds); more is refused
 constexpr std::size_t kLongestText = 256;       // bytes of a caption or of the game version
 
 struct SeatSettings {
