@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/config_file.h"
 #include "sim_fixture.h"
 
 using namespace kestrum;
@@ -115,4 +116,34 @@ TEST(Impacts, SeventyPercentBlowsABaseUpOnceAndDecidesTheRound) {
         h.stepOf(0);
     EXPECT_EQ(f.texts(), (std::vector<PrintedText>{{288, 300, "引き分け", 12, 0}}));
     EXPECT_EQ(played(SoundId::BaseExplosion), 2); // one per round: not the second base's
+}
+
+// With round results chosen, the end of a round stays on screen for two seconds of ticks: the large
+// explosion at its full size and who won, nothing moving; then the next round starts as it would have.
+TEST(Impacts, RoundResultsHoldTheEndOfARoundForTwoSeconds) {
+    for (const int period : {10, 32}) {
+        SimMatch h("1");
+        h.platform.onDialog = [&] {
+            h.folder.write("config.txt", configText(1, std::to_string(period), 0, true));
+            return true;
+        };
+        h.game->keyDown(vk::F1, kCtrlMask); // chosen in the settings during the match
+        Player(&player)[2] = h.match().players;
+        const Battlefield& f = h.game->field();
+        const Label& caption = h.screen().roundResultCaption;
+        std::fill_n(player[1].base.columns, 70, int16_t(1)), endingBlast(h, 0, 3, Struck::RightBase);
+        for (int t = 0; t < 2000 && !caption.visible; ++t)
+            h.game->tick();
+        ASSERT_TRUE(caption.visible);
+        EXPECT_EQ(caption.caption, "左の勝ち");
+        EXPECT_TRUE(f.explosion[3].visible && f.explosion[3].width == int(100 * h.match().measures.scale));
+        const Screen held = h.screen();
+        for (int t = 1; t < (2000 + period - 1) / period; ++t)
+            h.game->tick();
+        EXPECT_EQ(h.screen(), held) << "nothing moves while the result shows";
+        EXPECT_FALSE(f.base[1].visible);
+        h.game->tick();
+        EXPECT_TRUE(f.base[1].visible && !caption.visible && !f.explosion[3].visible) << "the next round";
+        EXPECT_EQ(player[0].wins, 1);
+    }
 }

@@ -35,6 +35,25 @@ TEST(ConfigThirdLine, OnlyOneToFourIsTheComputerAndNothingMakesTheReadingFail) {
     EXPECT_EQ(std::tuple(r.ok, *r.handlingPeriod, r.opponent), std::tuple(true, 25, 0));
 }
 
+TEST(ConfigThirdLine, RoundResultsAreAFourthLineOnlyWhenChosen) {
+    EXPECT_EQ(configText(0, "25", 0, true), " 0 \r\n25\r\n 0 \r\n 1 \r\n");
+    EXPECT_EQ(configText(0, "25", 2, true), " 0 \r\n25\r\n 2 \r\n 1 \r\n");
+    const std::pair<std::string, bool> cases[] = {{" 0 \r\n25\r\n 0 \r\n 1 \r\n", true},
+                                                  {" 0 \r\n25\r\n 3 \r\n 1 \r\n", true},
+                                                  {" 0 \r\n25\r\n 3 \r\n", false},
+                                                  {" 0 \r\n25\r\n 3 \r\n 2 \r\n", false},
+                                                  {" 0 \r\n25\r\n", false}};
+    for (const auto& [text, on] : cases)
+        EXPECT_EQ(parseConfig(text).roundResults, on) << text;
+    TempFolder folder;
+    folder.write("config.txt", " 0 \r\n25\r\n 0 \r\n 1 \r\n");
+    SettingsForm form(folder.file("config.txt"));
+    form.load();
+    EXPECT_TRUE(form.roundResults);
+    form.restoreDefaults();
+    EXPECT_FALSE(form.roundResults);
+}
+
 TEST(ConfigThirdLine, WrittenOnlyWhenTheComputerPlays) {
     EXPECT_EQ(configText(1, "10"), " 1 \r\n10\r\n");
     for (int opponent : {-1, 0, 1, 2, 3, 4, 5})

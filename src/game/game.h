@@ -115,6 +115,7 @@ class Game {
     replay::SeatSettings seatSettings() const;
     // tick.cpp
     void endRound();
+    void showRoundResult();
     void moveSlot(int slot);
     void flightForces(int slot);
     void moveAndClassify(int slot);
@@ -125,6 +126,7 @@ class Game {
     void baseHit(int slot, int player);
     bool explosionFrame(int slot); // false when a base's large explosion ended the round
     void blowUpBase(int slot, int player);
+    void placeFireball(Sprite& sprite, const physics::Motion& motion, int16_t size);
     void rearm(int slot);
     void decideMatch();
     // readouts.cpp

@@ -77,17 +77,7 @@ void Game::baseHit(int slot, int player) {
 bool Game::explosionFrame(int slot) {
     Projectile& projectile = projectileOf(slot);
     Sprite& sprite = field_.explosion[match_.turn * kSlots + slot];
-    const Measures& m = match_.measures;
-    DrawPoint& at = match_.point;
-
-    const int sizePixels = int(std::floor(float(projectile.fireball) * m.scale));
-    const int half = int(std::floor(sizePixels / 2.0));
-    at.x = std::floor(double(m.scale) * projectile.motion.x);
-    at.y = drawingY(m.groundLine, projectile.motion.y, m.scale);
-    sprite.visible = true;
-    sprite.left = spriteCoordinate(at.x - half);
-    sprite.top = at.y - half;
-    sprite.width = sprite.height = sizePixels;
+    placeFireball(sprite, projectile.motion, projectile.fireball);
 
     projectile.fireball = int16_t(projectile.fireball - 10);
     if (projectile.fireball >= kFireballEnd) return true;
@@ -123,12 +113,28 @@ bool Game::explosionFrame(int slot) {
     return true;
 }
 
+// A fireball of `size` metres centred on a projectile.
+void Game::placeFireball(Sprite& sprite, const physics::Motion& motion, int16_t size) {
+    const Measures& m = match_.measures;
+    DrawPoint& at = match_.point;
+    const int sizePixels = int(std::floor(float(size) * m.scale));
+    const int half = int(std::floor(sizePixels / 2.0));
+    at.x = std::floor(double(m.scale) * motion.x);
+    at.y = drawingY(m.groundLine, motion.y, m.scale);
+    sprite.visible = true;
+    sprite.left = spriteCoordinate(at.x - half);
+    sprite.top = at.y - half;
+    sprite.width = sprite.height = sizePixels;
+}
+
 // The base's large explosion takes over the slot's fireball, centred on the base's bottom.
 void Game::blowUpBase(int slot, int owner) {
     Projectile& projectile = projectileOf(slot);
     const Base& base = match_.players[owner].base;
     // The owner's opponent scores, also when a player wrecked his own base.
     Player& scorer = match_.players[1 - owner];
+    match_.roundWinner = int16_t(1 - owner);
+    match_.baseExplosion = int16_t(match_.turn * kSlots + slot);
     scorer.wins = int16_t(scorer.wins + 1);
     const int width = field_.baseTemplate[0].width;
     projectile.fireball = int16_t(width);

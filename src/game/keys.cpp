@@ -132,6 +132,8 @@ void Game::abandonMatch() {
     recorder_.end(replay::EndReason::Abandoned);
     match_.paused = false;
     screen_.pauseCaption.visible = false;
+    match_.resultTicks = 0;
+    screen_.roundResultCaption.visible = false;
     platform_.setTickInterval(0);
     match_.turn = 0;
     clearBattlefield();

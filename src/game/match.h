@@ -80,7 +80,8 @@ struct Settings {
     int16_t keyboardType = 0;
     int16_t handlingPeriod = 0; // milliseconds per tick
     KeyMap secondSeatKeys;
-    int16_t opponent = 0; // who plays the second seat: 0 a person, 1..4 the computer's strength
+    int16_t opponent = 0;      // who plays the second seat: 0 a person, 1..4 the computer's strength
+    bool roundResults = false; // a round's end stays on screen for two seconds with who won it
 };
 
 // Measures of the battlefield and its pictures, and of the slot labels' offsets.
@@ -120,7 +121,10 @@ struct Match {
     int16_t turn = 0;      // the player whose projectiles this tick moves
     int16_t direction = 0; // +1 for the left player's shots, -1 for the right's
     RoundEnd roundEnd = RoundEnd::None;
-    bool paused = false; // the Pause key stopped the tick
+    bool paused = false;       // the Pause key stopped the tick
+    int resultTicks = 0;       // ticks the end of the last round stays on screen
+    int16_t roundWinner = 0;   // the player who won the last round
+    int16_t baseExplosion = 0; // the fireball that showed its base blowing up: player * 5 + slot
     Player players[kPlayers];
 
     Measures measures;

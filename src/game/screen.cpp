@@ -309,6 +309,10 @@ void makeCaptions(Screen& s) {
     // Over the middle of the field, in the style of the prompts.
     s.pauseCaption = makeLabel("一時停止中", twipsRect(4980, 4080, 1920, 360), kPrompt, Align::Center);
     s.pauseCaption.backColor = colour::promptBack;
+    // Who won the round, while its end stays on screen.
+    s.roundResultCaption =
+        makeLabel("", twipsRect(4380, 3600, 3120, 480), Font{Face::Gothic, 18.0, true}, Align::Center);
+    s.roundResultCaption.backColor = colour::promptBack;
 }
 
 Screen makeDesignScreen() {

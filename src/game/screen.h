@@ -110,6 +110,7 @@ struct Screen {
     // Shown only when asked for: who plays the second seat when the computer does, and a paused match.
     Label opponentCaption;
     Label pauseCaption;
+    Label roundResultCaption;
 
     // The answer box that holds the keyboard; none gives the keys to the main window.
     std::optional<Box> focus;

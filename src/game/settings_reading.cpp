@@ -13,6 +13,7 @@ bool Game::readSettings() {
     if (!reading.ok) return false;
     settings.handlingPeriod = *reading.handlingPeriod;
     settings.opponent = reading.opponent;
+    settings.roundResults = reading.roundResults;
     // Other keyboard types leave the second player's keys as they were.
     if (const auto keys = secondSeatKeys(settings.keyboardType)) settings.secondSeatKeys = *keys;
     return true;

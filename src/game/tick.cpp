@@ -1,5 +1,6 @@
 // The simulation tick: one step of 0.03 s for the five slots of the player in turn.
 
+#include <algorithm>
 #include <cmath>
 
 #include "game/drawing_y.h"
@@ -20,6 +21,11 @@ int labelCoordinate(double v) {
 } // namespace
 
 void Game::tick() {
+    // The end of a round on show: nothing moves, the computer waits too.
+    if (match_.resultTicks > 0) {
+        if (--match_.resultTicks == 0) endRound();
+        return;
+    }
     // The computer's key comes between two ticks, as a person's does, judged on what the last one drew.
     if (opponentSeat_.computer()) {
         if (const std::optional<computer::KeyEvent> key = opponentSeat_.act(viewOf(screen_))) {
@@ -51,7 +57,10 @@ void Game::tick() {
 
     const RoundEnd ended = match_.roundEnd;
     if (match_.roundEnd == RoundEnd::NextRound) {
-        endRound();
+        if (match_.settings.roundResults)
+            showRoundResult();
+        else
+            endRound();
     } else if (match_.roundEnd == RoundEnd::MatchOver) {
         platform_.setTickInterval(0);
         screen_.restartBox.text = "";
@@ -61,8 +70,24 @@ void Game::tick() {
     afterTick(ended);
 }
 
+// The destroyed base's last fireball and who won stay on screen for two seconds of ticks.
+void Game::showRoundResult() {
+    const int16_t winner = match_.roundWinner;
+    const char* text = winner == 0 ? "左の勝ち" : "右の勝ち";
+    if (opponentSeat_.computer()) text = winner == 0 ? "あなたの勝ち" : "コンピュータの勝ち";
+    screen_.roundResultCaption.caption = text;
+    screen_.roundResultCaption.visible = true;
+    const int period = std::max<int>(1, match_.settings.handlingPeriod);
+    match_.resultTicks = (2000 + period - 1) / period;
+    // The large explosion at its full size, where it burst.
+    const int shown = match_.baseExplosion;
+    const Projectile& blast = match_.players[shown / kSlots].projectiles[shown % kSlots];
+    placeFireball(field_.explosion[shown], blast.motion, int16_t(field_.baseTemplate[0].width));
+}
+
 // A base blew up and the match goes on: every slot re-armed, a fresh battlefield.
 void Game::endRound() {
+    screen_.roundResultCaption.visible = false;
     for (int i = 0; i < kPlayers * kSlots; ++i) {
         screen_.slotLabels[i].visible = false;
         // Fireballs still running when the base went up belong to the old battlefield; left visible

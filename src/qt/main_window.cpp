@@ -139,7 +139,7 @@ template <typename Fn> void forEachLabel(const Screen& s, Fn fn) {
     for (const Label& l : s.slotLabels)
         fn(l);
     for (const Label* l : {&s.shellChoice, &s.rocketChoice, &s.modeQuestion, &s.airQuestion, &s.soundQuestion,
-                           &s.restartQuestion, &s.opponentCaption, &s.pauseCaption})
+                           &s.restartQuestion, &s.opponentCaption, &s.pauseCaption, &s.roundResultCaption})
         fn(*l);
 }
 

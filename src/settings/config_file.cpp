@@ -166,6 +166,8 @@ ParseResult parseNumbers(std::string_view text) {
     const bool dependsOnMore = result.dependsOnMore;
     const std::optional<int16_t> third = readOne();
     if (third && *third >= 1 && *third <= kComputerStrengths) result.reading.opponent = *third;
+    const std::optional<int16_t> fourth = readOne();
+    result.reading.roundResults = fourth && *fourth == 1;
     result.dependsOnMore = dependsOnMore;
     return result;
 }
@@ -235,13 +237,15 @@ double numericValue(std::string_view text) {
     return leadingNumber(text.substr(i)).value_or(0.0);
 }
 
-std::string configText(int keyboardType, const std::string& periodText, int opponent) {
+std::string configText(int keyboardType, const std::string& periodText, int opponent, bool roundResults) {
     // The number-printing form: a blank where a plus sign would be, the digits, one blank.
     std::string line1 = keyboardType < 0 ? "-" : " ";
     line1 += std::to_string(keyboardType < 0 ? -static_cast<long long>(keyboardType) : keyboardType);
     line1 += ' ';
     std::string text = line1 + "\r\n" + periodText + "\r\n";
-    if (opponent >= 1 && opponent <= kComputerStrengths) text += " " + std::to_string(opponent) + " \r\n";
+    const bool computer = opponent >= 1 && opponent <= kComputerStrengths;
+    if (computer || roundResults) text += " " + std::to_string(computer ? opponent : 0) + " \r\n";
+    if (roundResults) text += " 1 \r\n";
     return text;
 }
 

@@ -21,6 +21,8 @@ struct ConfigReading {
     // Who plays the second seat, from an optional third line: 1..4 the computer's strength; 0 (a
     // person) when the line is missing or holds anything else. It never makes a reading fail.
     int16_t opponent = 0;
+    // Whether a round's end is shown for a while, from an optional fourth line: 1 on, anything else off.
+    bool roundResults = false;
 };
 
 // Reads the two numbers. Never throws; the file is always released.
@@ -34,7 +36,9 @@ double numericValue(std::string_view text);
 // The file's text for these settings: line 1 in the number-printing form, line 2 as typed, CRLF;
 // a third line in the number-printing form only when the computer (1..4) plays the second seat, so
 // that with a person the file is exactly the two lines it always was.
-std::string configText(int keyboardType, const std::string& periodText, int opponent = 0);
+// With round results on, a fourth line 1 follows (and a third line 0 when a person plays).
+std::string configText(int keyboardType, const std::string& periodText, int opponent = 0,
+                       bool roundResults = false);
 
 // Writes config.txt atomically, making its folder first if there is none, through a symbolic link
 // to its target, and in place where only the file (not its folder) may be written. Temporary files

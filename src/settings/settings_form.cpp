@@ -17,12 +17,14 @@ void SettingsForm::load() {
     if (*reading.keyboardType == 1) numericKeypad = true;
     periodText = std::to_string(*reading.handlingPeriod);
     opponent = reading.opponent;
+    roundResults = reading.roundResults;
 }
 
 void SettingsForm::restoreDefaults() {
     numericKeypad = true;
     periodText = "10";
     opponent = 0;
+    roundResults = false;
 }
 
 namespace {
@@ -40,7 +42,7 @@ SettingsForm::SaveOutcome SettingsForm::save() {
     // The text is stored as typed as the file's second line: a line break would split it.
     if (hasLineBreak(periodText)) return SaveOutcome::NotOneLine;
     if (!(numericValue(periodText) > 9)) return SaveOutcome::ValueTooSmall;
-    const std::string contents = configText(numericKeypad ? 1 : 0, periodText, opponent);
+    const std::string contents = configText(numericKeypad ? 1 : 0, periodText, opponent, roundResults);
     // The file must read back, or the next start would show this dialog again.
     if (!parseConfig(contents).ok) return SaveOutcome::ValueTooLarge;
     std::string reason;

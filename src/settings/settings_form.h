@@ -21,8 +21,10 @@ class SettingsForm {
 
     bool numericKeypad = true;     // "１０キー有り"
     std::string periodText = "10"; // the handling period box, free text
-    int opponent = 0;              // "対戦相手": 0 a person, 1..4 the computer's strength
-    std::string lastError;         // the system's reason after WriteFailed
+    int opponent = 0;
+    bool roundResults =
+        false; // "ラウンド結果を表示"              // "対戦相手": 0 a person, 1..4 the computer's strength
+    std::string lastError; // the system's reason after WriteFailed
 
     static constexpr const char* kTitle = "初期設定";
     static constexpr const char* kTooSmallText = "10以上の値に設定して下さい。";
