@@ -48,4 +48,45 @@ constexpr std::optional<KeyMap> secondSeatKeys(int16_t keyboardType) {
     }
 }
 
+// What is printed on a seat key of a Japanese keyboard, for the help; "?" for a key the seats never use.
+constexpr const char* keyCapName(int16_t code) {
+    switch (code) {
+    case vk::OemPlus:
+        return ";";
+    case vk::Oem1:
+        return ":";
+    case vk::Oem2:
+        return "/";
+    case vk::Oem3:
+        return "@";
+    case vk::OemPeriod:
+        return ".";
+    case vk::Oem102:
+        return "ろ";
+    case vk::Numpad1:
+        return "テンキー1";
+    case vk::Numpad2:
+        return "テンキー2";
+    case vk::Numpad3:
+        return "テンキー3";
+    case vk::Numpad4:
+        return "テンキー4";
+    case vk::Numpad5:
+        return "テンキー5";
+    case vk::Numpad6:
+        return "テンキー6";
+    case vk::Numpad7:
+        return "テンキー7";
+    case vk::Numpad8:
+        return "テンキー8";
+    case vk::Numpad9:
+        return "テンキー9";
+    default:
+        break;
+    }
+    constexpr const char* kLetters[] = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
+                                        "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"};
+    return code >= 'A' && code <= 'Z' ? kLetters[code - 'A'] : "?";
+}
+
 } // namespace kestrum

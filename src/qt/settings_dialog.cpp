@@ -11,7 +11,9 @@
 #include <QPushButton>
 
 #include "field/design_display.h"
+#include "keyboard/key_map.h"
 #include "qt/fonts.h"
+#include "qt/help_window.h"
 
 namespace kestrum::qt {
 
@@ -44,7 +46,8 @@ SettingsDialog::SettingsDialog(std::string path, QWidget* parent)
     setWindowTitle(qs(SettingsForm::kTitle));
     if (QFile::exists(QStringLiteral(":/kestrum.png"))) setWindowIcon(QIcon(QStringLiteral(":/kestrum.png")));
     setFont(gothicFont(9));
-    setFixedSize(twips(4005), twips(2190)); // the opponent's frame below the original form
+    setFixedSize(twips(4005),
+                 twips(2655)); // the opponent's frame and the new choices below the original form
 
     auto* keyboardFrame = new QGroupBox(QStringLiteral("キーボード種別"), this);
     frameStyle(keyboardFrame);
@@ -78,6 +81,17 @@ SettingsDialog::SettingsDialog(std::string path, QWidget* parent)
         opponent_->addItem(QString::fromUtf8(choice));
     opponent_->setGeometry(twipsRect(120, 225, 2400, 300));
 
+    // Choices the first form never had, below it.
+    roundResults_ = new QCheckBox(QStringLiteral("ラウンド結果を表示"), this);
+    roundResults_->setGeometry(twipsRect(240, 2205, 2100, 255));
+    helpButton_ = new QPushButton(QStringLiteral("操作説明"), this);
+    helpButton_->setGeometry(twipsRect(2465, 2145, 1390, 375));
+    helpButton_->setAutoDefault(false);
+    connect(helpButton_, &QPushButton::clicked, this, [this] {
+        HelpWindow help(numericKeypad_->isChecked() ? kNumericKeypad : kLetterBlock, this);
+        help.exec();
+    });
+
     connect(defaultsButton_, &QPushButton::clicked, this, &SettingsDialog::restoreDefaults);
     connect(saveButton_, &QPushButton::clicked, this, &SettingsDialog::save);
 
@@ -94,6 +108,7 @@ void SettingsDialog::showForm() {
     numericKeypad_->setChecked(form_.numericKeypad);
     periodBox_->setText(qs(form_.periodText));
     opponent_->setCurrentIndex(form_.opponent);
+    roundResults_->setChecked(form_.roundResults);
 }
 
 void SettingsDialog::restoreDefaults() {
@@ -105,6 +120,7 @@ void SettingsDialog::save() {
     form_.numericKeypad = numericKeypad_->isChecked();
     form_.periodText = periodBox_->text().toStdString();
     form_.opponent = opponent_->currentIndex();
+    form_.roundResults = roundResults_->isChecked();
     switch (form_.save()) {
     case SettingsForm::SaveOutcome::Saved:
         accept();

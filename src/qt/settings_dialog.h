@@ -24,6 +24,8 @@ class SettingsDialog : public QDialog {
     QPushButton* defaultsButton() const { return defaultsButton_; }
     QPushButton* saveButton() const { return saveButton_; }
     QComboBox* opponent() const { return opponent_; }
+    QCheckBox* roundResults() const { return roundResults_; }
+    QPushButton* helpButton() const { return helpButton_; }
 
     // Lets Escape close the dialog as the close box does.
     void setEscapeCloses(bool closes) { escapeCloses_ = closes; }
@@ -45,6 +47,8 @@ class SettingsDialog : public QDialog {
     QPushButton* saveButton_;
     bool escapeCloses_ = false;
     QComboBox* opponent_;
+    QCheckBox* roundResults_;
+    QPushButton* helpButton_;
 };
 
 } // namespace kestrum::qt

@@ -1,5 +1,6 @@
 // The settings dialog as the players use it: defaults, refusals, saving, a save that fails.
 #include "game_harness.h"
+#include "qt/help_window.h"
 #include "qt/qt_platform.h"
 #include "qt/qt_test_main.h"
 #include "qt/settings_dialog.h"
@@ -109,13 +110,32 @@ TEST(SettingsDialog, OpponentFrameBelowTheFormStoresAThirdLineOnlyForTheComputer
                   dialog.opponent()->itemText(4),
               "人コンピュータ（強い）コンピュータ（最強）");
 
+    // The choices the first form never had lie below the frame, inside the dialog.
+    for (const QWidget* w :
+         {static_cast<QWidget*>(dialog.roundResults()), static_cast<QWidget*>(dialog.helpButton())}) {
+        const QRect r(w->mapTo(&dialog, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(r.top() >= top + dialog.opponent()->height() && r.bottom() < dialog.height()) << r.top();
+    }
+
     dialog.opponent()->setCurrentIndex(4);
     EXPECT_EQ(save(dialog), "");
     EXPECT_EQ(contents(folder), " 1 \r\n10\r\n 4 \r\n");
+    dialog.roundResults()->setChecked(true);
+    EXPECT_EQ(save(dialog), "");
+    EXPECT_EQ(contents(folder), " 1 \r\n10\r\n 4 \r\n 1 \r\n");
 
     SettingsDialog again(folder.file("config.txt"));
-    EXPECT_EQ(again.opponent()->currentIndex(), 4);
+    EXPECT_TRUE(again.opponent()->currentIndex() == 4 && again.roundResults()->isChecked());
     again.show();
     again.defaultsButton()->click();
-    EXPECT_EQ(again.opponent()->currentIndex(), 0);
+    EXPECT_TRUE(again.opponent()->currentIndex() == 0 && !again.roundResults()->isChecked());
+}
+
+TEST(HelpWindow, ListsBothSeatsKeysForTheKeyboardType) {
+    const QString letters = kestrum::qt::HelpWindow::text(0), keypad = kestrum::qt::HelpWindow::text(1);
+    for (const char* cap : {"W", "X Z C", "@", "/ . ろ"})
+        EXPECT_TRUE(letters.contains(QString::fromUtf8(cap))) << cap;
+    EXPECT_FALSE(letters.contains(QStringLiteral("テンキー")));
+    EXPECT_TRUE(keypad.contains(QStringLiteral("テンキー2 テンキー1 テンキー3")) &&
+                !keypad.contains(QStringLiteral("ろ")));
 }
