@@ -24,7 +24,7 @@ Rect rect(const replay::Rectangle& r) {
 
 replay::SeatSettings Game::seatSettings() const {
     const Settings& s = match_.settings;
-    replay::SeatSettings out{s.keyboardType, s.handlingPeriod, s.opponent, {}};
+    replay::SeatSettings out{s.keyboardType, s.handlingPeriod, s.opponent, {}, s.roundResults};
     for (int k = 0; k < kSeatKeys; ++k)
         out.secondSeatKeys[k] = s.secondSeatKeys.codes[size_t(k)];
     return out;
@@ -116,6 +116,7 @@ void Game::applySettings(const replay::SeatSettings& s) {
     settings.keyboardType = s.keyboardType;
     settings.handlingPeriod = s.handlingPeriod;
     settings.opponent = s.opponent;
+    settings.roundResults = s.roundResults;
     for (int k = 0; k < kSeatKeys; ++k)
         settings.secondSeatKeys.codes[size_t(k)] = s.secondSeatKeys[k];
     showOpponent();

@@ -24,6 +24,7 @@ void Game::tick() {
     // The end of a round on show: nothing moves, the computer waits too.
     if (match_.resultTicks > 0) {
         if (--match_.resultTicks == 0) endRound();
+        afterTick(RoundEnd::None);
         return;
     }
     // The computer's key comes between two ticks, as a person's does, judged on what the last one drew.

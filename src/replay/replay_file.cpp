@@ -42,6 +42,7 @@ void putSettings(std::string& out, const SeatSettings& s) {
     put(out, s.keyboardType), put(out, s.handlingPeriod), put(out, s.opponent);
     for (int16_t code : s.secondSeatKeys)
         put(out, code);
+    put(out, uint8_t(s.roundResults));
 }
 
 // Reads from a byte string; once anything fails every later read fails too, and `cut` tells whether
@@ -49,6 +50,8 @@ void putSettings(std::string& out, const SeatSettings& s) {
 class Source {
   public:
     explicit Source(const std::string& bytes) : bytes_(bytes) {}
+    // The file's format: what its settings hold.
+    void setFormat(uint16_t format) { format_ = format; }
 
     bool ok() const { return ok_; }
     bool cut() const { return cut_; }
@@ -98,10 +101,16 @@ class Source {
         s.keyboardType = get<int16_t>(), s.handlingPeriod = get<int16_t>(), s.opponent = get<int16_t>();
         for (int16_t& code : s.secondSeatKeys)
             code = get<int16_t>();
+        if (format_ >= 2) {
+            const uint8_t results = get<uint8_t>();
+            if (results > 1) fail();
+            s.roundResults = results == 1;
+        }
         return s;
     }
 
   private:
+    uint16_t format_ = kFormatVersion;
     bool take(std::size_t n) {
         if (!ok_) return false;
         if (n > left()) {
@@ -202,7 +211,8 @@ Reading readReplay(const std::string& bytes, uint16_t simulationVersion) {
     for (std::size_t i = 0; i < sizeof kMagic; ++i)
         in.get<char>();
     const uint16_t format = in.get<uint16_t>();
-    if (in.ok() && format != kFormatVersion)
+    in.setFormat(format);
+    if (in.ok() && (format < kOldestFormat || format > kFormatVersion))
         return refused(Status::OtherFormat, "the replay file's format " + std::to_string(format) +
                                                 " is not this game's (" + std::to_string(kFormatVersion) +
                                                 ")");

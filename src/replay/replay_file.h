@@ -5,11 +5,11 @@
 // Layout (little-endian; "var" is an unsigned LEB128 number of at most 5 bytes):
 //   "KESTRUMR"  u16 file-format version  u16 simulation version
 //   header:     var-length game version text; keyboard type, handling period, opponent (i16 each);
-//               the second seat's nine key codes (i16); the three set-up answers (one byte each);
-//               seed and numbers drawn from it before the match (u32 each); the display's twips per
-//               pixel across and down (f64); the turn, both players' phases and last edited rows and
-//               the trail's newest entry (i16 each); the screen's labels and panels that differ from
-//               a freshly started window (var count, then var index and the fields of each)
+//               the second seat's nine key codes (i16); from format 2 on, round results (one byte); the three
+//               set-up answers (one byte each); seed and numbers drawn from it before the match (u32 each);
+//               the display's twips per pixel across and down (f64); the turn, both players' phases and last
+//               edited rows and the trail's newest entry (i16 each); the screen's labels and panels that
+//               differ from a freshly started window (var count, then var index and the fields of each)
 //   events:     one kind byte, a var count of ticks since the previous event, then the kind's fields
 //               (a key's code and modifiers as var numbers of their 16 bits)
 // A file cut short keeps every whole event before the cut.
@@ -21,7 +21,8 @@
 namespace kestrum::replay {
 
 constexpr char kMagic[8] = {'K', 'E', 'S', 'T', 'R', 'U', 'M', 'R'};
-constexpr uint16_t kFormatVersion = 1;
+constexpr uint16_t kFormatVersion = 2;
+constexpr uint16_t kOldestFormat = 1;           // format 1 had no round results: they were off
 constexpr int kCheckEvery = 100;                // ticks between two state hashes
 constexpr std::size_t kLargestFile = 4u << 20;  // bytes (hours of play); a longer file is refused unread
 constexpr uint32_t kLongestMatch = 25'000'000u; // ticks (more than the largest file holds); more is refused
@@ -32,6 +33,7 @@ struct SeatSettings {
     int16_t handlingPeriod = 0;
     int16_t opponent = 0;
     int16_t secondSeatKeys[9] = {};
+    bool roundResults = false;
     bool operator==(const SeatSettings&) const = default;
 };
 
