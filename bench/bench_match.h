@@ -64,15 +64,16 @@ struct ProgramFolder : testing::TempFolder {
 };
 
 // The game as the program runs it (Qt platform, game, main window) with a shell match on screen:
-// prompts answered, ten shells launched. The window is not shown; show() it to get repaints.
+// prompts answered, ten shells launched (or, quiet, none). The window is not shown; show() it to get
+// repaints.
 struct QtMatch {
-    explicit QtMatch(int period = 10) : folder(period), platform(folder.str()) {
+    explicit QtMatch(int period = 10, bool launch = true) : folder(period), platform(folder.str()) {
         window.runLoadStep();
         game.startTick();
         fixBattlefield(game);
         for (auto [box, text] : {std::pair{Box::Mode, "1"}, {Box::Air, "n"}, {Box::Sound, "n"}})
             game.setBoxText(box, text);
-        launched = launchVolley(game, 0) && launchVolley(game, 1);
+        launched = launch && launchVolley(game, 0) && launchVolley(game, 1);
         window.syncFromModel();
     }
 
