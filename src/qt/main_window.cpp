@@ -18,6 +18,7 @@
 
 #include "qt/fonts.h"
 #include "qt/key_translation.h"
+#include "qt/label_text.h"
 #include "qt/qt_platform.h"
 #include "qt/window_fit.h"
 
@@ -74,8 +75,6 @@ struct Place {
     bool visible = false;
 };
 
-constexpr int kLabelFlags = Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
-
 Place placeOf(const Screen& s, Container c, int index);
 
 Place placeInside(const Screen& s, Container parent, int parentIndex, const Rect& r, bool visible) {
@@ -109,6 +108,42 @@ Place placeOf(const Screen& s, Container c, int index) {
     }
     return {QPoint(0, 0), QRect(0, 0, kDesignWidth, kDesignHeight), true};
 }
+
+// The place of every container, worked out once for a pass over all the controls.
+class Places {
+  public:
+    explicit Places(const Screen& s) {
+        at_[0] = placeOf(s, Container::Window, 0);
+        for (int i = 0; i < 4; ++i) {
+            at_[size_t(1 + i)] = placeOf(s, Container::InputPanel, i);
+            at_[size_t(5 + i)] = placeOf(s, Container::DigitCursor, i);
+        }
+        at_[9] = placeOf(s, Container::SetupPanel, 0);
+        at_[10] = placeOf(s, Container::ModeFrame, 0);
+        at_[11] = placeOf(s, Container::RestartPanel, 0);
+    }
+    Place of(Container c, int index) const {
+        const bool inRange = index >= 0 && index < 4;
+        switch (c) {
+        case Container::Window:
+            return at_[0];
+        case Container::InputPanel:
+            return inRange ? at_[size_t(1 + index)] : Place{};
+        case Container::DigitCursor:
+            return inRange ? at_[size_t(5 + index)] : Place{};
+        case Container::SetupPanel:
+            return at_[9];
+        case Container::ModeFrame:
+            return at_[10];
+        case Container::RestartPanel:
+            return at_[11];
+        }
+        return at_[0];
+    }
+
+  private:
+    std::array<Place, 12> at_;
+};
 
 // Every label of the model, in drawing order within its container.
 template <typename Fn> void forEachLabel(const Screen& s, Fn fn) {
@@ -149,20 +184,17 @@ Qt::Alignment alignmentOf(const Label& l) {
                                       : Qt::AlignLeft;
 }
 
-QRect labelRect(const Label& l, QPoint origin, const QString& text) {
+QRect labelRect(const Label& l, QPoint origin, const LabelText& text) {
     QRect r = qrect(l.rect).translated(origin);
-    if (l.autoSize) r.setWidth(QFontMetrics(modelFont(l.font)).horizontalAdvance(text));
+    if (l.autoSize) r.setWidth(text.advance());
     return r;
 }
 
-void drawLabel(QPainter& p, const Label& l, QPoint origin) {
-    const QFont& font = modelFont(l.font);
-    const QString text = qs(l.caption);
+void drawLabel(QPainter& p, const Label& l, QPoint origin, const LabelText& text) {
     const QRect r = labelRect(l, origin, text);
     if (!l.transparent) p.fillRect(r, qcolor(l.backColor));
-    p.setFont(font);
     p.setPen(qcolor(l.foreColor));
-    p.drawText(r, int(alignmentOf(l)) | kLabelFlags, text);
+    text.draw(p, r, alignmentOf(l));
 }
 
 // Glyphs may reach a little past their advance (bearings, antialiasing).
@@ -171,12 +203,9 @@ constexpr int kInkMargin = 4;
 constexpr int kLineMargin = 1;
 
 // The pixels a label can touch: its box and its text, which is not clipped to the box.
-QRect labelInk(const Label& l, QPoint origin) {
-    const QString text = qs(l.caption);
+QRect labelInk(const Label& l, QPoint origin, const LabelText& text) {
     const QRect r = labelRect(l, origin, text);
-    const QRect ink =
-        QFontMetrics(modelFont(l.font)).boundingRect(r, int(alignmentOf(l)) | kLabelFlags, text);
-    return r | ink.adjusted(-kInkMargin, -kInkMargin, kInkMargin, kInkMargin);
+    return r | text.extent(r, alignmentOf(l)).adjusted(-kInkMargin, -kInkMargin, kInkMargin, kInkMargin);
 }
 
 // Labels that differ only in where they stand (a slot number following its shell) cover the same
@@ -267,7 +296,8 @@ void widenRow(const uint32_t* src, QRgb* dst, int w, int factor) {
 
 MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
     : QWidget(parent), game_(game), platform_(platform) {
-    setWindowTitle(qs(game_.screen().title));
+    title_ = game_.screen().title;
+    setWindowTitle(qs(title_));
     if (QFile::exists(QStringLiteral(":/kestrum.png"))) setWindowIcon(QIcon(QStringLiteral(":/kestrum.png")));
     setFixedSize(kDesignWidth, kDesignHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -329,10 +359,13 @@ void MainWindow::mirrorBox(Box b) {
     QLineEdit* edit = makeEdit(b);
     const QRect geometry = scaled(qrect(model.rect).translated(place.origin), scale_);
     if (edit->geometry() != geometry) edit->setGeometry(geometry);
-    const QString text = qs(model.text);
-    if (edit->text() != text) {
+    // The model's text converted only when it changed; the box is still set back to it whenever
+    // it differs (a character the game did not take).
+    BoxText& shown = boxTexts_[size_t(b)];
+    if (shown.model != model.text) shown = {model.text, qs(model.text)};
+    if (edit->text() != shown.text) {
         const QSignalBlocker quiet(edit); // the model set it: no change event back
-        edit->setText(text);
+        edit->setText(shown.text);
     }
     edit->setVisible(place.visible);
 }
@@ -405,7 +438,10 @@ void MainWindow::replayKey(int key) {
 
 QRegion MainWindow::syncFromModel() {
     const Screen& s = game_.screen();
-    if (windowTitle() != qs(s.title)) setWindowTitle(qs(s.title));
+    if (s.title != title_) {
+        title_ = s.title;
+        setWindowTitle(qs(title_));
+    }
 
     for (Box b : kBoxes)
         if (edits_[size_t(b)] || placeOf(s, s.box(b).parent, 0).visible) mirrorBox(b);
@@ -430,6 +466,7 @@ QRegion MainWindow::syncFromModel() {
 
 QRegion MainWindow::takeChangedRegion() {
     const Screen& s = game_.screen();
+    const Places places(s);
     QRegion changed = takeFieldChanges();
     if (!drawnOnce_) {
         changed = designRect();
@@ -438,17 +475,19 @@ QRegion MainWindow::takeChangedRegion() {
     for (size_t i = 0; i < labels_.size(); ++i) {
         const Label& l = *labels_[i];
         DrawnLabel& d = drawnLabels_[i];
-        const Place place = placeOf(s, l.parent, l.parentIndex);
+        const Place place = places.of(l.parent, l.parentIndex);
         const bool shown = l.visible && place.visible;
         if (shown == d.shown &&
             (!shown || (l == d.label && place.origin == d.origin && place.clip == d.clip)))
             continue;
         QRect ink;
-        if (shown && d.shown && sameLook(l, d.label))
+        if (shown && d.shown && sameLook(l, d.label)) {
             ink = d.ink.translated(place.origin + QPoint(l.rect.left, l.rect.top) - d.origin -
                                    QPoint(d.label.rect.left, d.label.rect.top));
-        else if (shown)
-            ink = labelInk(l, place.origin);
+        } else if (shown) {
+            d.text.set(l.caption, l.font); // laid out again only for a new caption or font
+            ink = labelInk(l, place.origin, d.text);
+        }
         const QRect bounds = ink & place.clip;
         changed += d.bounds;
         changed += bounds;
@@ -690,7 +729,7 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     for (size_t i = 0; i < labels_.size(); ++i) {
         const DrawnLabel& d = drawnLabels_[i];
         if (d.shown && d.label.parent == Container::Window && region.intersects(d.bounds))
-            drawLabel(p, d.label, d.origin);
+            drawLabel(p, d.label, d.origin, d.text);
     }
 
     // Panels with their contents, each clipped to its panel.
@@ -706,7 +745,7 @@ void MainWindow::paintEvent(QPaintEvent* event) {
                 p.setClipRect(place.clip);
                 clipped = true;
             }
-            drawLabel(p, d.label, d.origin);
+            drawLabel(p, d.label, d.origin, d.text);
         }
         if (clipped) p.restore();
     };

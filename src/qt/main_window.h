@@ -13,6 +13,7 @@
 
 #include "game/game.h"
 #include "game/replay_player.h"
+#include "qt/label_text.h"
 
 class QLineEdit;
 
@@ -76,6 +77,12 @@ class MainWindow : public QWidget {
     Game& game_;
     QtPlatform& platform_;
     std::array<QLineEdit*, 4> edits_{};
+    struct BoxText {
+        std::string model;
+        QString text;
+    };
+    std::array<BoxText, 4> boxTexts_; // each box's model text as last converted
+    std::string title_;               // the window title as last set
     double scale_ = 1.0;
     ReplayPlayer* replay_ = nullptr;
     bool paused_ = false;
@@ -92,6 +99,7 @@ class MainWindow : public QWidget {
         bool shown = false;
         QRect ink; // unclipped
         QRect bounds;
+        LabelText text; // the caption laid out, for every repaint until it changes
     };
     struct DrawnPanel {
         Panel panel;

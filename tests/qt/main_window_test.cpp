@@ -1,5 +1,8 @@
-// The main window offscreen: the battlefield pixel for pixel, a label's colour, the prompts and keys.
+// The main window offscreen: the battlefield pixel for pixel, a label's colour and its kept text, the
+// prompts and keys.
 #include "game_harness.h"
+#include "qt/fonts.h"
+#include "qt/label_text.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 #include "qt/qt_test_main.h"
@@ -60,6 +63,44 @@ TEST(MainWindow, ShowsTheBattlefieldPixelForPixelAndALabelInItsColour) {
     const QImage score = shell.atRatio(1).copy(336, 0, 40, 40);
     const auto* pixels = reinterpret_cast<const QRgb*>(score.constBits());
     EXPECT_GT(std::count(pixels, pixels + 40 * 40, qRgb(3, 0, 255)), 20);
+}
+
+TEST(MainWindow, ALabelsKeptTextDrawsAndMeasuresExactlyAsQtsOwnTextDrawing) {
+    // Captions of every kind the labels show, in every font and alignment they use, at odd and even
+    // widths and at both pixel ratios.
+    const char* captions[] = {"0",    "12",  "-3.5", "123.45", "砲弾状況", "どちらの戦闘モードか？",
+                              "(Kg)", "m/s", " a b "};
+    const Font fonts[] = {
+        {}, {Face::Gothic, 8.25, true}, {Face::Gothic, 12, false}, {Face::Gothic, 27.75, true}};
+    constexpr int kFlags = Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
+    qt::LabelText text;
+    for (int ratio : {1, 2})
+        for (const Font& font : fonts)
+            for (const char* caption : captions) {
+                text.set(caption, font);
+                const QString q = QString::fromUtf8(caption);
+                const QFontMetrics metrics(qt::modelFont(font));
+                ASSERT_EQ(text.advance(), metrics.horizontalAdvance(q)) << caption;
+                for (Qt::Alignment align : {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter})
+                    for (const QRect box : {QRect(7, 5, 40, 20), QRect(10, 6, 57, 31)}) {
+                        ASSERT_EQ(text.extent(box, align), metrics.boundingRect(box, int(align) | kFlags, q))
+                            << caption;
+                        QImage want(160 * ratio, 50 * ratio, QImage::Format_RGB32), got = want;
+                        for (QImage* image : {&want, &got}) {
+                            image->setDevicePixelRatio(ratio);
+                            image->fill(Qt::white);
+                            QPainter p(image);
+                            p.setPen(QColor(200, 30, 60));
+                            p.setFont(qt::modelFont(font));
+                            if (image == &want)
+                                p.drawText(box, int(align) | kFlags, q);
+                            else
+                                text.draw(p, box, align);
+                        }
+                        ASSERT_TRUE(got == want)
+                            << caption << " at ratio " << ratio << " aligned " << int(align);
+                    }
+            }
 }
 
 TEST(MainWindow, NoToTheRestartPromptEndsTheProgramAtOnce) {
