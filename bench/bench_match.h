@@ -68,6 +68,7 @@ struct ProgramFolder : testing::TempFolder {
 // repaints.
 struct QtMatch {
     explicit QtMatch(int period = 10, bool launch = true) : folder(period), platform(folder.str()) {
+        platform.soundPlayer().setPluginPath(KESTRUM_SOUND_PLUGIN);
         window.runLoadStep();
         game.startTick();
         fixBattlefield(game);

@@ -10,6 +10,7 @@ set(KESTRUM_MAINTAINER "Kestrum developers <kestrum@users.noreply.github.com>"
 
 target_compile_definitions(kestrum PRIVATE KESTRUM_APP_ID="${KESTRUM_APP_ID}")
 install(TARGETS kestrum RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kestrum_sound LIBRARY DESTINATION lib/kestrum)
 install(FILES ${CMAKE_SOURCE_DIR}/assets/BAN.WAV ${CMAKE_SOURCE_DIR}/assets/BIGBAN.WAV
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrum)
 

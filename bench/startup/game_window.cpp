@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Kestrum"));
 
     kestrum::qt::QtPlatform platform(argc > 1 ? argv[1] : "");
+    platform.soundPlayer().setPluginPath(KESTRUM_SOUND_PLUGIN); // the game finds it beside itself
     kestrum::Game game(platform, platform);
     ReportingWindow window(game, platform);
 

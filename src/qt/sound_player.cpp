@@ -9,16 +9,15 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEvent>
-#include <QMediaDevices>
+#include <QLibrary>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 
+#include "qt/audio_output.h"
 #include "sound/wave.h"
 
 namespace kestrum::qt {
@@ -30,10 +29,10 @@ int slotOf(SoundId id) {
 }
 
 // The mixer's stereo 16-bit frames in the output's own sample format and channel count.
-void convert(const int16_t* stereo, size_t frames, const QAudioFormat& format, char* out) {
-    const int channels = format.channelCount();
-    const int sampleBytes = format.bytesPerSample();
-    const bool isFloat = format.sampleFormat() == QAudioFormat::Float;
+void convert(const int16_t* stereo, size_t frames, const AudioFormat& format, char* out) {
+    const int channels = format.channels;
+    const int sampleBytes = format.bytesPerSample;
+    const bool isFloat = format.isFloat;
     for (size_t f = 0; f < frames; ++f) {
         const int l = stereo[2 * f], r = stereo[2 * f + 1];
         for (int c = 0; c < channels; ++c, out += sampleBytes) {
@@ -50,18 +49,15 @@ void convert(const int16_t* stereo, size_t frames, const QAudioFormat& format, c
     }
 }
 
-// 16-bit or float output at the device's own rate, so the server has nothing to convert.
-QAudioFormat outputFormat(const QAudioDevice& device) {
-    const QAudioFormat preferred = device.preferredFormat();
-    QAudioFormat format;
-    const int rate = preferred.sampleRate();
-    format.setSampleRate(rate >= 8000 && rate <= 192000 ? rate : 48000);
-    format.setChannelCount(2);
-    format.setSampleFormat(QAudioFormat::Int16);
-    if (device.isFormatSupported(format)) return format;
-    if (preferred.sampleFormat() == QAudioFormat::Int16 || preferred.sampleFormat() == QAudioFormat::Float)
-        return preferred;
-    return {};
+// The first of these files that loads and has the entry point opens the output.
+OpenAudioOutput loadPlugin(const std::vector<std::string>& candidates) {
+    for (const std::string& path : candidates) {
+        QLibrary plugin(QString::fromStdString(path)); // stays loaded: the output's code lives there
+        if (!plugin.load()) continue;
+        if (auto open = reinterpret_cast<OpenAudioOutput>(plugin.resolve(kOpenAudioOutput))) return open;
+        plugin.unload();
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -70,9 +66,6 @@ QAudioFormat outputFormat(const QAudioDevice& device) {
 class SoundOutput : public QObject {
   public:
     explicit SoundOutput(std::shared_ptr<SoundPlayer::Shared> shared) : shared_(std::move(shared)) {}
-    ~SoundOutput() override {
-        if (sink_) sink_->stop();
-    }
 
     void loadFiles() {
         for (int slot = 0; slot < sound::Mixer::kSounds; ++slot) {
@@ -82,17 +75,14 @@ class SoundOutput : public QObject {
         }
     }
 
-    void open() {
+    void open(const std::vector<std::string>& plugins) {
         loadFiles();
-        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        if (device.isNull()) return; // no output: every play is silent
-        format_ = outputFormat(device);
-        if (!format_.isValid()) return;
-        shared_->mixer.setOutputRate(format_.sampleRate());
-        sink_ = std::make_unique<QAudioSink>(device, format_);
-        sink_->setBufferSize(format_.bytesForDuration(SoundPlayer::kBufferMilliseconds * 1000));
-        output_ = sink_->start();
-        if (!output_ || sink_->error() != QAudio::NoError) return;
+        const OpenAudioOutput openOutput = loadPlugin(plugins);
+        if (!openOutput) return; // no sound system: every play is silent
+        output_.reset(openOutput(SoundPlayer::kBufferMilliseconds));
+        if (!output_) return;
+        format_ = output_->format();
+        shared_->mixer.setOutputRate(format_.rate);
         // Rendered only as far ahead as the output takes, a little at a time, so that a play is
         // heard one buffer after it was asked for at most.
         shared_->mixer.dropPending();
@@ -107,10 +97,10 @@ class SoundOutput : public QObject {
     static constexpr int kFeedMilliseconds = 3;
 
     void feed() {
-        const qint64 frameBytes = format_.bytesPerFrame();
+        const long long frameBytes = format_.bytesPerFrame();
         if (pending_.empty()) {
-            const qint64 free = sink_->bytesFree();
-            const size_t frames = size_t(std::max<qint64>(0, free / frameBytes));
+            const long long free = output_->bytesFree();
+            const size_t frames = size_t(std::max<long long>(0, free / frameBytes));
             if (frames == 0) return;
             stereo_.resize(frames * 2);
             shared_->mixer.render(stereo_.data(), frames);
@@ -118,14 +108,13 @@ class SoundOutput : public QObject {
             convert(stereo_.data(), frames, format_, pending_.data());
         }
         // What the output did not take now goes first next time: nothing is lost or reordered.
-        const qint64 written = output_->write(pending_.data(), qint64(pending_.size()));
+        const long long written = output_->write(pending_.data(), (long long)pending_.size());
         if (written > 0) pending_.erase(pending_.begin(), pending_.begin() + written);
     }
 
     std::shared_ptr<SoundPlayer::Shared> shared_;
-    QAudioFormat format_;
-    std::unique_ptr<QAudioSink> sink_;
-    QIODevice* output_ = nullptr; // owned by the sink
+    AudioFormat format_;
+    std::unique_ptr<AudioOutput> output_;
     QTimer timer_;
     std::vector<int16_t> stereo_;
     std::vector<char> pending_;
@@ -144,7 +133,8 @@ void keepUpWhenBusy() {
 
 class AudioThread : public QThread {
   public:
-    explicit AudioThread(std::shared_ptr<SoundPlayer::Shared> shared) : shared_(std::move(shared)) {
+    AudioThread(std::shared_ptr<SoundPlayer::Shared> shared, std::vector<std::string> plugins)
+        : shared_(std::move(shared)), plugins_(std::move(plugins)) {
         setObjectName("kestrum-sound");
     }
 
@@ -157,7 +147,7 @@ class AudioThread : public QThread {
                 std::lock_guard lock(shared_->mutex);
                 shared_->output = &output;
             }
-            output.open();
+            output.open(plugins_);
             if (!isInterruptionRequested()) exec();
             std::lock_guard lock(shared_->mutex);
             shared_->output = nullptr;
@@ -167,6 +157,7 @@ class AudioThread : public QThread {
 
   private:
     std::shared_ptr<SoundPlayer::Shared> shared_;
+    std::vector<std::string> plugins_;
 };
 
 SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
@@ -194,7 +185,14 @@ void SoundPlayer::play(SoundId id) {
 void SoundPlayer::start() {
     if (started_) return;
     started_ = true;
-    thread_ = std::make_unique<AudioThread>(shared_);
+    // Beside the binary (as built), or where it is installed relative to it; or as set.
+    std::vector<std::string> plugins{pluginPath_};
+    if (plugins.front().empty()) {
+        const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+        plugins = {folder + "/" + kSoundPluginFile,
+                   folder + "/" KESTRUM_PLUGIN_FROM_BINARY "/" + kSoundPluginFile};
+    }
+    thread_ = std::make_unique<AudioThread>(shared_, std::move(plugins));
     thread_->start();
 }
 
@@ -205,8 +203,9 @@ void SoundPlayer::startAfterFirstPaint(QWidget* window) {
 bool SoundPlayer::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint) {
         watched->removeEventFilter(this);
-        // After this frame is on screen, not before.
-        QTimer::singleShot(0, this, &SoundPlayer::start);
+        // A moment after this frame is on screen: the sound system's libraries are loaded and its
+        // server contacted once the window has settled, not while it is still being shown.
+        QTimer::singleShot(kStartAfterFirstFrameMilliseconds, this, &SoundPlayer::start);
     }
     return false;
 }

@@ -3,8 +3,8 @@
 // lives on a thread of its own. Playing only marks the sound as asked for; the audio thread starts
 // it at the next block it renders, so nothing on the game's thread ever waits for the sound system.
 //
-// The output is opened lazily (after the window's first frame, or at the first play), so start-up
-// never waits for the sound server either.
+// The output is opened lazily (after the window's first frame, or at the first play), on the audio
+// thread, from a plugin (qt/audio_output.h): start-up never waits for the sound system, nor loads it.
 
 #include <array>
 #include <atomic>
@@ -38,9 +38,13 @@ class SoundPlayer : public QObject {
     // Never blocks. A play asked for before the output runs is dropped rather than played late.
     void play(SoundId id);
 
+    // Where the sound plugin is, for a program that does not live beside it or where it is
+    // installed (tests, benchmarks); before start().
+    void setPluginPath(std::string path) { pluginPath_ = std::move(path); }
     // Opens the output on the audio thread; later calls do nothing.
     void start();
-    // Calls start() once the window has painted its first frame.
+    // Calls start() this long after the window has painted its first frame.
+    static constexpr int kStartAfterFirstFrameMilliseconds = 200;
     void startAfterFirstPaint(QWidget* window);
     // Ends the audio thread. Waits a moment at most: a sound server that does not answer is left
     // behind rather than holding up the end of the program.
@@ -66,6 +70,7 @@ class SoundPlayer : public QObject {
   private:
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
     std::unique_ptr<AudioThread> thread_;
+    std::string pluginPath_;
     bool started_ = false;
 };
 

@@ -2,7 +2,8 @@
 # The game as a player installs it: `cmake --install` into a staging folder, then the installed
 # binary started by an ordinary user with a fresh home. Its folder cannot be written, so the first-run
 # dialog's "保存" must create ~/.config/kestrum/config.txt with the default bytes; the sounds must come
-# from the installed data folder; nothing may be written beside the binary.
+# from the installed data folder and the sound output from the installed plugin; nothing may be
+# written beside the binary.
 #
 #   installed.sh KESTRUM_BINARY SCREENSHOT_FOLDER
 #
@@ -82,7 +83,14 @@ for sound in BAN.WAV BIGBAN.WAV; do
     done
     (($(stat -c %X "$stage/usr/share/kestrum/$sound") > 0)) || e2e_fail "the game never read share/kestrum/$sound"
 done
+# The sound output comes from the installed plugin, opened once the window is on screen.
+plugin=$stage/usr/lib/kestrum/kestrum-sound.so
+for _ in $(seq 50); do
+    grep -qF "$plugin" "/proc/$e2e_app_pid/maps" 2>/dev/null && break
+    sleep 0.1
+done
+grep -qF "$plugin" "/proc/$e2e_app_pid/maps" 2>/dev/null || e2e_fail "the game did not open $plugin"
 grep -iE 'missing|no such file|not found|cannot (open|read)' "$e2e_log" | grep -qi 'wav' &&
     e2e_fail "a sound was reported missing"
 kill -0 "$e2e_app_pid" 2>/dev/null || e2e_fail "the game ended"
-echo "PASS: installed game, settings in \$HOME/.config/kestrum, sounds from share/kestrum; screenshots in $shots"
+echo "PASS: installed game, settings in \$HOME/.config/kestrum, sounds from share/kestrum, sound output from lib/kestrum; screenshots in $shots"

@@ -316,6 +316,7 @@ bool playAndFind(const fs::path& folder, const fs::path& program, const std::vec
         check(game.match().sound == 1, "the sound answer \"y\" did not turn the sounds on");
 
         // The window would start the output after its first frame; here nothing is painted.
+        platform.soundPlayer().setPluginPath(KESTRUM_SOUND_PLUGIN);
         platform.soundPlayer().start();
         const auto deadline = Clock::now() + 30s;
         while (!platform.soundPlayer().running() && Clock::now() < deadline)

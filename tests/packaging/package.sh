@@ -17,6 +17,7 @@ deb=${debs[0]}
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort >"$out/files"
 cat >"$out/expected" <<LIST
 ./usr/bin/kestrum
+./usr/lib/kestrum/kestrum-sound.so
 ./usr/share/applications/$id.desktop
 $(for n in 16 24 32 48 64 128 256; do echo "./usr/share/icons/hicolor/${n}x$n/apps/kestrum.png"; done)
 ./usr/share/kestrum/BAN.WAV
