@@ -5,10 +5,15 @@
 #include <cstring>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -290,6 +295,41 @@ void widenRow(const uint32_t* src, QRgb* dst, int w, int factor) {
         for (int x = 0; x < w; ++x)
             std::fill_n(dst + x * factor, factor, toQRgb(src[x]));
     }
+}
+
+// At ratio 2, one row of model colours straight into the two rows of its blocks, written past the
+// caches: a whole battlefield is far larger than they are, and is not read back. False where the
+// rows are not aligned for it (then widenRow does the work).
+bool widenRowTwice(const uint32_t* src, QRgb* top, QRgb* bottom, int w) {
+#if defined(__SSE2__)
+    if ((reinterpret_cast<uintptr_t>(top) | reinterpret_cast<uintptr_t>(bottom)) % 16 != 0 || w % 4 != 0)
+        return false;
+    const __m128i low = _mm_set1_epi32(0xFF), green = _mm_set1_epi32(0xFF00),
+                  alpha = _mm_set1_epi32(int(0xFF000000u));
+    for (int x = 0; x < w; x += 4) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
+        // BBGGRR to 0xFFRRGGBB, as toQRgb.
+        const __m128i swapped = _mm_or_si128(_mm_slli_epi32(_mm_and_si128(c, low), 16),
+                                             _mm_and_si128(_mm_srli_epi32(c, 16), low));
+        const __m128i rgb = _mm_or_si128(_mm_or_si128(swapped, _mm_and_si128(c, green)), alpha);
+        const __m128i left = _mm_unpacklo_epi32(rgb, rgb), right = _mm_unpackhi_epi32(rgb, rgb);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(top + 2 * x), left);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(top + 2 * x + 4), right);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(bottom + 2 * x), left);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(bottom + 2 * x + 4), right);
+    }
+    return true;
+#else
+    (void)src, (void)top, (void)bottom, (void)w;
+    return false;
+#endif
+}
+
+// Streamed writes are ordered before whatever the painter does next.
+void finishStreaming() {
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
 }
 
 } // namespace
@@ -664,17 +704,53 @@ const QImage& MainWindow::battlefieldImage(int factor) {
         image_ = QImage(w * factor, h * factor, QImage::Format_RGB32);
     image_.setDevicePixelRatio(factor);
     game_.field().compose(composed_);
-    for (int y = 0; y < h; ++y) {
-        const uint32_t* src = &composed_[size_t(y) * w];
-        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y * factor));
-        widenRow(src, line, w, factor);
-        for (int k = 1; k < factor; ++k)
-            std::memcpy(image_.scanLine(y * factor + k), line, size_t(w) * size_t(factor) * sizeof(QRgb));
-    }
+    writeComposed(image_, QPoint(0, 0), factor);
     imageFactor_ = factor;
     imageStale_ = false;
     return image_;
 }
+
+void MainWindow::writeComposed(QImage& target, QPoint at, int factor) const {
+    const int w = Battlefield::kWidth, h = Battlefield::kHeight;
+    auto line = [&](int y) { return reinterpret_cast<QRgb*>(target.scanLine(y)) + at.x(); };
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* src = &composed_[size_t(y) * w];
+        if (factor == 2 && widenRowTwice(src, line(at.y() + 2 * y), line(at.y() + 2 * y + 1), w)) continue;
+        QRgb* first = line(at.y() + y * factor);
+        widenRow(src, first, w, factor);
+        for (int k = 1; k < factor; ++k)
+            std::memcpy(line(at.y() + y * factor + k), first, size_t(w) * size_t(factor) * sizeof(QRgb));
+    }
+    finishStreaming();
+}
+
+namespace {
+
+// The image the painter writes into, where the battlefield can be composed straight into it: a
+// 32-bit raster image of its own (not shared, so that writing does not copy it away from the
+// painter), drawn into at a whole-pixel offset and this scale.
+QImage* rasterTarget(QPainter& p, int factor, const QRect& field, QPoint& at) {
+    QPaintEngine* engine = p.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster) return nullptr;
+    QPaintDevice* device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image) return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied)
+        return nullptr;
+    if (!image->isDetached() || p.opacity() != 1.0 ||
+        p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return nullptr;
+    const QTransform& t = p.deviceTransform();
+    if (t.type() > QTransform::TxScale || t.m11() != factor || t.m22() != factor) return nullptr;
+    at = QPoint(int(t.dx()), int(t.dy()));
+    if (at.x() != t.dx() || at.y() != t.dy()) return nullptr;
+    const QRect target(at + field.topLeft() * factor, field.size() * factor);
+    return image->rect().contains(target) ? image : nullptr;
+}
+
+} // namespace
 
 void MainWindow::paintBattlefield(QPainter& p, const QRegion& region) {
     const QRect field(0, 0, Battlefield::kWidth, Battlefield::kHeight);
@@ -687,6 +763,17 @@ void MainWindow::paintBattlefield(QPainter& p, const QRegion& region) {
     const QTransform& t = p.deviceTransform();
     const bool shrunk = scale_ != 1.0;
     const int factor = std::clamp(int(shrunk ? std::ceil(t.m11() - 0.01) : t.m11() + 0.01), 1, 8);
+    // The whole battlefield to be composed anew (a new round, a crater): straight into the
+    // painter's image, without building the kept image and copying it. The kept image is built
+    // when a later repaint of a part needs it.
+    QPoint at;
+    if (!shrunk && imageStale_ && (QRegion(field) - region).isEmpty()) {
+        if (QImage* target = rasterTarget(p, factor, field, at)) {
+            game_.field().compose(composed_);
+            writeComposed(*target, at, factor);
+            return;
+        }
+    }
     const QImage& image = battlefieldImage(factor);
     if (shrunk || t.m11() != factor || t.m22() != factor) {
         p.drawImage(field, image);

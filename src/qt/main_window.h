@@ -70,6 +70,8 @@ class MainWindow : public QWidget {
     QRegion takeChangedRegion();
     QRegion takeFieldChanges();
     const QImage& battlefieldImage(int factor);
+    // The composed raster into an image at `at`, each pixel a factor x factor block.
+    void writeComposed(QImage& target, QPoint at, int factor) const;
     // Shrinks the window if its screen cannot show it whole.
     void fitToScreen();
     void paintBattlefield(QPainter& p, const QRegion& region);
