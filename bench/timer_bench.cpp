@@ -26,6 +26,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kShortestPeriod = 10;
+// Before measuring: the first frame, the fonts and the sound output (opened a moment after the first
+// frame) out of the way.
+constexpr std::chrono::milliseconds kSettle(200 +
+                                            2 * kestrum::qt::SoundPlayer::kStartAfterFirstFrameMilliseconds);
 
 // How long this thread has been ready to run but waiting for a processor, from the scheduler's own
 // statistics: on a shared machine, the part of a tick's lateness that other processes caused.
@@ -104,7 +108,7 @@ void BM_TickPeriodAtShortestSetting(benchmark::State& state) {
         return;
     }
     match.window.show();
-    runEventLoopFor(std::chrono::milliseconds(200)); // first frame and fonts out of the way
+    runEventLoopFor(kSettle);
 
     const RunQueueWait runQueue;
     std::vector<Clock::time_point> stamps;
@@ -173,7 +177,7 @@ MatchCpu measureMatchCpu(benchmark::State& state, QtMatch& match) {
     int ticks = 0;
     QObject::connect(&match.platform.tickTimer(), &kestrum::qt::TickTimer::timeout, [&] { ++ticks; });
     match.window.show();
-    runEventLoopFor(std::chrono::milliseconds(200));
+    runEventLoopFor(kSettle);
 
     const int ticks0 = ticks, paints0 = counter.paints;
     const double cpu0 = processCpuSeconds();

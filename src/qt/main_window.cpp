@@ -515,6 +515,7 @@ QRegion MainWindow::takeChangedRegion() {
     for (size_t i = 0; i < labels_.size(); ++i) {
         const Label& l = *labels_[i];
         DrawnLabel& d = drawnLabels_[i];
+        if (!l.visible && !d.shown) continue; // hidden before and now: wherever its container is
         const Place place = places.of(l.parent, l.parentIndex);
         const bool shown = l.visible && place.visible;
         if (shown == d.shown &&
