@@ -82,6 +82,10 @@ class SoundOutput : public QObject {
         output_.reset(openOutput(SoundPlayer::kBufferMilliseconds));
         if (!output_) return;
         format_ = output_->format();
+        if (format_.channels <= 0 || format_.bytesPerSample != (format_.isFloat ? 4 : 2)) {
+            output_.reset(); // a format the mixer cannot fill: silent
+            return;
+        }
         shared_->mixer.setOutputRate(format_.rate);
         // Rendered only as far ahead as the output takes, a little at a time, so that a play is
         // heard one buffer after it was asked for at most.
@@ -108,7 +112,7 @@ class SoundOutput : public QObject {
             convert(stereo_.data(), frames, format_, pending_.data());
         }
         // What the output did not take now goes first next time: nothing is lost or reordered.
-        const long long written = output_->write(pending_.data(), (long long)pending_.size());
+        const long long written = output_->write(pending_.data(), static_cast<long long>(pending_.size()));
         if (written > 0) pending_.erase(pending_.begin(), pending_.begin() + written);
     }
 
