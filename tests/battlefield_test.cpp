@@ -13,7 +13,7 @@
 
 using namespace kestrum;
 
-TEST(Battlefield, ReadsWhatIsShownInStackingOrderAndCratersShowSky) {
+TEST(Battlefield, ReadsWhatIsShownInStackingOrder) {
     Battlefield f;
     for (auto [x, y] : {std::pair{-1.0, 0.0}, {0, -0.5}, {792, 10}, {10, 575}, {1e300, 1e300}})
         EXPECT_EQ(f.point(x, y), -1) << x << "," << y;
@@ -29,8 +29,10 @@ TEST(Battlefield, ReadsWhatIsShownInStackingOrderAndCratersShowSky) {
     const Bitmap base(3, 3, 0x000001), fire(1, 1, 0x0080FE);
     f.base[1] = {&base, true, 104, 100, 6, 6, true};
     f.explosion[3] = {&fire, true, 105, 102, 2, 2};
+    f.explosion[9] = {&base, true, 106, 103, 1, 1};
     EXPECT_EQ(f.point(106, 101), 0x000001) << "a base lies over the strip";
-    EXPECT_EQ(f.point(106, 103), 0x0080FE) << "a running explosion lies over the base";
+    EXPECT_EQ(f.point(105, 103), 0x0080FE) << "a running explosion lies over the base";
+    EXPECT_EQ(f.point(106, 103), 0x000001) << "a later explosion over an earlier one";
 
     // The composed frame is exactly what the colour test reads, pixel for pixel.
     f.drawBaseBuffer(0, 39, 12);
@@ -44,20 +46,22 @@ TEST(Battlefield, ReadsWhatIsShownInStackingOrderAndCratersShowSky) {
         for (int x = 0; x < 792; ++x)
             ASSERT_EQ(int64_t(frame[size_t(y) * 792 + x]), f.point(x, y)) << x << "," << y;
     f.clear();
+    f.setPoint(3, 3, colour::trail); // the first drawing after a clear: nothing of before shows again
     EXPECT_EQ(f.point(791, 574), colour::screenCyan);
 
-    // A crater is sky, not a window onto the ground behind.
-    f.drawBaseBuffer(1, 40, 13);
-    f.base[1] = {&f.baseBuffer[1], true, 700, 400, 40, 13, true};
-    f.groundStrip = {&f.groundStripBitmap, true, 0, 405, 1187, 28};
-    ASSERT_EQ(f.point(720, 412) & 3, 1);
-    const uint64_t before = f.revision();
-    f.punchCrater(1, 20, 12, 5);
-    EXPECT_GT(f.revision(), before);
-    EXPECT_EQ(f.point(720, 412), colour::screenCyan);
-    EXPECT_EQ(std::pair(f.point(724, 409) & 3, f.point(700, 412) & 3), std::pair(3L, 1L))
-        << "strip behind, base beside";
-    f.punchCrater(1, 1e9, -1e9, 30000); // far away: nothing, no trouble
+    f.punchCrater(0, 1e9, -1e9, 30000); // far away: nothing, no trouble
+}
+
+TEST(Battlefield, APictureOverAnEdgeOfTheFieldShowsUpToThatEdge) {
+    const Bitmap block(1, 1, 0x000001);
+    // Five of its ten columns or rows lie inside: over the left, top, right and bottom edge.
+    for (auto [x, y] : {std::pair{-5, 200}, {400, -5}, {787, 200}, {400, 570}}) {
+        Battlefield f;
+        f.ground[0] = {&block, true, x, y, 10, 10};
+        std::vector<uint32_t> frame;
+        f.compose(frame);
+        EXPECT_EQ(std::ranges::count(frame, 0x000001u), 50) << x << "," << y;
+    }
 }
 
 // A copy's sprites would still show (and take craters in) the original's bitmaps; a game holds one.

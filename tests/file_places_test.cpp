@@ -12,11 +12,15 @@ namespace {
 using namespace testing;
 
 TEST(FilePlaces, SettingsStayBesideTheProgramWhenItHoldsThemOrCanTakeThem) {
-    // writable folder, config.txt beside it, user folder known -> where the settings are
+    // writable folder, config.txt beside it (none, a file, a link to a file not yet made), user folder
+    // known -> where the settings are. A dangling link is the player's: the save makes its target.
     for (int writable = 0; writable < 2; ++writable)
-        for (int present = 0; present < 2; ++present)
+        for (int present = 0; present < 3; ++present)
             for (int known = 0; known < 2; ++known) {
-                GameHarness h(present ? " 1 \r\n10\r\n" : "");
+                GameHarness h(present == 1 ? " 1 \r\n10\r\n" : "");
+                if (present == 2)
+                    std::filesystem::create_symlink(h.folder.file("elsewhere.txt"),
+                                                    h.folder.file("config.txt"));
                 TempFolder user;
                 h.platform.programFolderWritable = writable;
                 h.platform.userFolder = known ? user.file("kestrum") : "";

@@ -7,24 +7,6 @@
 using namespace kestrum;
 using namespace kestrum::testing;
 
-TEST(Layout, DesignSizeExampleDigitForDigit) {
-    SimMatch h;
-    h.round(0.6f, 0.395f, 0.0f);
-    const Match& match = h.match();
-    const Battlefield& f = h.game->field();
-    EXPECT_EQ(std::tuple(match.players[1].base.edge, match.measures.scale, match.players[0].base.altitude,
-                         match.players[0].base.top),
-              std::tuple(2000.0, 0.396f, 300.0, 457));
-    EXPECT_EQ(f.groundStrip, (Sprite{&f.groundStripBitmap, true, 0, 547, 1187, 28}));
-    EXPECT_EQ(f.base[0], (Sprite{&f.baseBuffer[0], true, 0, 457, 39, 12, true}));
-    EXPECT_EQ(f.ground[0], (Sprite{&f.groundPieceBitmap[0], true, 0, 469, 39, 11}));
-    // A draw of 0 gives 32 m, raised to the strip's top (70.7 m): 71, never sunk into the strip.
-    EXPECT_EQ(std::pair(match.players[1].base.altitude, f.base[1].left), std::pair(71.0, 753));
-    const Label* v = h.screen().statusValues;
-    EXPECT_EQ(v[0].caption + " " + v[1].caption + " " + v[10].caption + " " + v[11].caption,
-              "2000 -229 2000 229");
-}
-
 TEST(Layout, EveryDistanceAndAltitudeFitsTheWindow) {
     SimMatch h;
     int shortCount = 0, first = 0;
@@ -45,37 +27,4 @@ TEST(Layout, EveryDistanceAndAltitudeFitsTheWindow) {
                 << d;
     }
     EXPECT_EQ(std::pair(shortCount, first), std::pair(149, 527));
-}
-
-TEST(Layout, NewRoundResetsTheRoundAndKeepsTheMatch) {
-    SimMatch h("1");
-    Match& match = h.match();
-    Player(&player)[2] = match.players;
-    player[1].panel.cursor = 2, player[0].panel.place = 1, player[1].panel.step = -10;
-    player[0].panel.slot = 4, player[1].base.damage = 40, player[0].base.columns[7] = 1;
-    h.projectile(1, 3).state = ProjectileState::Exploding, h.projectile(1, 3).fireball = 39;
-    h.projectile(0, 2).struck = Struck::RightBase, match.trail.x[5] = 100, match.trail.y[20000] = 9;
-    match.trail.newest = 1234, h.projectile(0, 0).params[0] = 25, player[1].wins = 3;
-    const Bitmap fresh = h.game->field().baseBuffer[0];
-    h.game->field().punchCrater(0, 10, 5, 6);
-    int draws = 0;
-    h.game->setRandomSource([&] { return ++draws == 1 ? distanceDraw(2000) : 0.5f; });
-    h.game->newRound();
-    EXPECT_EQ(draws, 3);
-    for (int p = 0; p < 2; ++p) {
-        const InputPanel& panel = player[p].panel;
-        EXPECT_EQ(std::tuple(panel.cursor, panel.place, panel.step, panel.slot, player[p].base.damage,
-                             panel.shownSlot),
-                  std::tuple(0, 0, 0, 0, 0, -1))
-            << "cursor, place, step, slot, damage, last shown";
-        const auto& shots = player[p].projectiles;
-        EXPECT_TRUE(std::ranges::count(shots, ProjectileState::Idle, &Projectile::state) == kSlots &&
-                    std::ranges::count(shots, Struck::Ground, &Projectile::struck) == kSlots);
-    }
-    EXPECT_EQ(std::tuple(player[0].base.columns[7], match.trail.x[5], match.trail.y[20000]),
-              std::tuple(0, 0.0, 0));
-    EXPECT_EQ(h.game->field().baseBuffer[0], fresh) << "last round's craters are gone";
-    EXPECT_EQ(std::tuple(match.trail.newest, h.projectile(0, 0).params[0], player[1].wins),
-              std::tuple(1234, 25.0f, 3))
-        << "not the round's to reset";
 }

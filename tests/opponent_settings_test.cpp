@@ -1,11 +1,11 @@
-// Who plays the second seat: the optional third line of config.txt, the settings form, and the game
-// taking the choice at start-up and at once after Ctrl+F1.
+// Who plays the second seat: the optional third line of config.txt, and the game taking the choice at
+// start-up and at once after Ctrl+F1, with the game's seed; Pause.
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <numeric>
+#include <algorithm>
 
+#include "game/screen_view.h"
 #include "game_harness.h"
 #include "settings/config_file.h"
 #include "settings/settings_form.h"
@@ -54,31 +54,6 @@ TEST(ConfigThirdLine, RoundResultsAreAFourthLineOnlyWhenChosen) {
     EXPECT_FALSE(form.roundResults);
 }
 
-TEST(ConfigThirdLine, WrittenOnlyWhenTheComputerPlays) {
-    EXPECT_EQ(configText(1, "10"), " 1 \r\n10\r\n");
-    for (int opponent : {-1, 0, 1, 2, 3, 4, 5})
-        EXPECT_EQ(configText(0, "25", opponent),
-                  " 0 \r\n25\r\n" +
-                      (opponent >= 1 && opponent <= 4 ? " " + std::to_string(opponent) + " \r\n" : ""));
-}
-
-TEST(SettingsForm, OpponentRoundTripsAndAPersonLeavesTheTwoLinesAsTheyWere) {
-    TempFolder folder;
-    const std::string path = folder.file("config.txt");
-    folder.write("config.txt", " 0 \r\n25\r\n");
-    // A person, then the normal computer, then a person again: saved and read back each time.
-    for (int opponent : {0, 2, 0, 4}) {
-        SettingsForm form(path);
-        form.load();
-        form.opponent = opponent;
-        ASSERT_EQ(form.save(), SettingsForm::SaveOutcome::Saved);
-        EXPECT_EQ(slurp(path), " 0 \r\n25\r\n" + (opponent ? " " + std::to_string(opponent) + " \r\n" : ""));
-        SettingsForm again(path);
-        again.load();
-        EXPECT_EQ(std::to_string(again.opponent) + again.periodText, std::to_string(opponent) + "25");
-    }
-}
-
 TEST(Opponent, TakenAtStartUpAndAtOnceAfterCtrlF1WithACaptionThatSaysSo) {
     GameHarness h(" 1 \r\n10\r\n 3 \r\n");
     // Strength, seat and first key of the computer ("none" for a person), and the caption on screen.
@@ -98,36 +73,48 @@ TEST(Opponent, TakenAtStartUpAndAtOnceAfterCtrlF1WithACaptionThatSaysSo) {
     // a spoiled file, whose failed reading keeps what was chosen.
     std::string next;
     h.platform.onDialog = [&] { return h.folder.write("config.txt", next), true; };
-    for (const auto& [text, expected] : {std::pair{" 0 \r\n10\r\n 1 \r\n", "1 1 80 コンピュータ（弱い）"},
-                                         {" 0 \r\n10\r\n", "none -"},
-                                         {" 0 \r\n10\r\n 4 \r\n", "4 1 80 コンピュータ（最強）"},
-                                         {" 0 \r\n10\r\n 2 \r\n", "2 1 80 コンピュータ（普通）"},
-                                         {"spoiled", "2 1 80 コンピュータ（普通）"}}) {
+    for (const auto& [text, expected] :
+         {std::pair{" 0 \r\n10\r\n 1 \r\n", "1 1 80 コンピュータ（弱い）"},
+          {" 0 \r\n10\r\n", "none -"},
+          {" 0 \r\n10\r\n 4 \r\n", "4 1 80 コンピュータ（最強）"},
+          {" 0 \r\n10\r\n 2 \r\n", "2 1 80 コンピュータ（普通）"},
+          {"spoiled", "2 1 80 コンピュータ（普通）"},
+          {" 1 \r\n10\r\n 2 \r\n", "2 1 104 コンピュータ（普通）"}}) { // keyboard alone
         next = text;
         h.game->keyDown(vk::F1, kCtrlMask);
         EXPECT_EQ(who(), expected) << text;
     }
+    // And it plays on with the keypad: a slot of its own leaves the rack.
+    auto launched = [&] {
+        return std::ranges::any_of(h.player(1).projectiles,
+                                   [](const Projectile& p) { return p.state != ProjectileState::Idle; });
+    };
+    for (long t = 0; t < 20000 && !launched(); ++t)
+        h.game->tick();
+    EXPECT_TRUE(launched());
 }
 
-TEST(Opponent, APersonsSeatDoesNothingByItself) {
-    for (const char* mode : {"1", "2"}) {
-        GameHarness h(" 1 \r\n10\r\n");
-        h.start();
-        h.answer(mode, "n", "n");
-        EXPECT_EQ(h.game->opponent(), nullptr);
-        EXPECT_FALSE(h.screen().opponentCaption.visible);
-        const Screen before = h.screen();
-        for (int t = 0; t < 20000; ++t)
-            h.game->tick();
-        const Player& second = h.player(1);
-        float touched = second.panel.cursor + second.panel.place + second.panel.step + second.panel.slot;
-        for (const Projectile& shot : second.projectiles)
-            touched += float(shot.state) + std::accumulate(shot.params, std::end(shot.params), 0.0f);
-        EXPECT_EQ(touched, 0);
-        EXPECT_EQ(h.screen().statusValues[2].caption, "0");
-        const int panel = 2 * (mode[0] - '1') + 1;
-        EXPECT_EQ(h.screen().panelSlots[panel].caption, before.panelSlots[panel].caption);
-        EXPECT_TRUE(h.screen().inputPanels[panel].visible);
+TEST(Opponent, PlaysAsAComputerGivenTheGamesSeedWould) {
+    // The seated computer, and one with the game's seed driven from outside on a person's seat, tick for
+    // tick on the same battlefield: the same keys, so the same screen.
+    for (uint32_t seed : {7u, 8u}) {
+        GameHarness seated(" 1 \r\n10\r\n 2 \r\n"), outside;
+        seated.start(), outside.start();
+        seated.game->seed(seed), outside.game->seed(seed);
+        computer::Computer computer(1, outside.match().settings.secondSeatKeys, computer::Strength::Normal,
+                                    seed);
+        for (auto [box, text] : {std::pair{Box::Mode, "1"}, {Box::Air, "y"}, {Box::Sound, "n"}}) {
+            seated.game->setBoxText(box, text), outside.game->setBoxText(box, text);
+            computer.watch(viewOf(outside.screen()));
+        }
+        long keys = 0;
+        for (int t = 0; t < 6000; ++t) {
+            if (const auto key = computer.act(viewOf(outside.screen())))
+                ++keys, key->down ? outside.game->keyDown(key->code, 0) : outside.game->keyUp(key->code);
+            outside.game->tick(), seated.game->tick();
+            ASSERT_TRUE(seated.screen() == outside.screen()) << "seed " << seed << " tick " << t;
+        }
+        EXPECT_GT(keys, 20);
     }
 }
 

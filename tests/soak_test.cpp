@@ -1,6 +1,6 @@
-// Whole matches with random hands on the keys, checking the match state's ranges after every tick and the
-// result of every match played to the end.
-// Under the sanitizer build it also checks memory and undefined behaviour on every path reached.
+// Whole matches with random hands on the keys (and the computer on the second seat), checking the match
+// state's ranges after every tick. Under the sanitizer build it also checks memory and undefined behaviour on
+// every path reached.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include <random>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "physics/panel_limits.h"
 #include "replay_check.h"
@@ -18,7 +17,6 @@
 
 using namespace kestrum;
 using namespace kestrum::testing;
-using namespace std::string_literals;
 
 namespace {
 
@@ -28,7 +26,6 @@ struct SoakShard : ::testing::TestWithParam<int> {
     GameHarness h{configText(0, "10", computerSeat ? GetParam() % 4 + 1 : 0)};
     std::mt19937 rng{7919u * uint32_t(GetParam() + 1)};
     int decided = 0;
-    float fuel[2][kSlots] = {}; // of each rocket up after the last tick, -1 for none
 
     int pick(int n) { return int(rng() % uint32_t(n)); }
 
@@ -37,11 +34,7 @@ struct SoakShard : ::testing::TestWithParam<int> {
     void playMatch() {
         const char* yn[] = {"y", "n", "Y", "N"};
         h.answer(pick(2) ? "2" : "1", yn[pick(4)], yn[pick(4)]);
-        ASSERT_EQ(std::tuple(h.screen().setupPanel.visible, h.screen().score[0].caption,
-                             h.screen().score[1].caption),
-                  std::tuple(false, "0"s, "0"s));
         const bool aimed = pick(4) != 0;
-        std::fill_n(&fuel[0][0], 2 * kSlots, -1.0f);
         // Against the computer a match takes a while: the first player is slower to give up.
         const long patience = computerSeat                            ? 200000 + pick(40000)
                               : h.match().mode == BattleMode::Rockets ? 10000 + pick(10000)
@@ -56,7 +49,7 @@ struct SoakShard : ::testing::TestWithParam<int> {
             // hash equal (the gunners' aim is written into the panels, which no recording holds).
             const bool over = h.screen().restartPanel.visible, abandoned = h.screen().setupPanel.visible;
             if ((over || abandoned) && !aimed) expectPlaysBack(*h.game);
-            if (over) return ++decided, checkResult(), h.game->setBoxText(Box::Restart, "y");
+            if (over) return ++decided, h.game->setBoxText(Box::Restart, "y");
             if (abandoned) return; // with Ctrl+F2
         }
         ADD_FAILURE() << "a match neither ended nor was abandoned";
@@ -73,7 +66,6 @@ struct SoakShard : ::testing::TestWithParam<int> {
             if (pick(3) == 0) h.game->keyUp(key);
         }
         if (pick(300000) == 0) h.game->keyDown(vk::F2, kCtrlMask);
-        if (pick(50000) == 0) h.game->keyDown(vk::F2, int16_t(kCtrlMask | kShiftMask)); // does nothing
         if (!computerSeat && !aimed && pick(4000) == 0) h.game->keyDown(vk::F2, kCtrlMask);
     }
 
@@ -103,21 +95,6 @@ struct SoakShard : ::testing::TestWithParam<int> {
         h.game->keyDown(p == 0 ? vk::X : secondKeys.codes[6], 0);
     }
 
-    // Who won, where it is printed, and the score; the tick has stopped and the restart prompt waits.
-    void checkResult() {
-        const int16_t wins[2] = {h.player(0).wins, h.player(1).wins};
-        auto text = [](int x, int y, const char* s) { return PrintedText{x, y, s, 12, 0}; };
-        auto title = [&](int p) { return wins[p] == 5 ? "勝者" : "敗者"; };
-        const std::vector<PrintedText> result =
-            wins[0] == wins[1] ? std::vector{text(288, 300, "引き分け")}
-                               : std::vector{text(272, 400, title(0)), text(496, 400, title(1))};
-        EXPECT_EQ(h.game->field().texts(), result);
-        EXPECT_EQ(
-            std::tuple(h.screen().score[0].caption, h.screen().score[1].caption, h.platform.tickInterval,
-                       h.screen().focus),
-            std::tuple(std::to_string(wins[0]), std::to_string(wins[1]), 0, std::optional(Box::Restart)));
-    }
-
     void checkInvariants() {
         const Match& match = h.match();
         const int m = int(match.mode);
@@ -145,21 +122,9 @@ struct SoakShard : ::testing::TestWithParam<int> {
                     ASSERT_TRUE(in("param", shot.params[k], 0, physics::kLargestValue[m][k])) << p << s << k;
                 ASSERT_TRUE(std::isfinite(shot.motion.x) && std::isfinite(shot.motion.y));
                 ASSERT_TRUE(shot.state != ProjectileState::Flying || m == 1) << "only rockets fly";
-                const bool flying = m == 1 && (shot.state == ProjectileState::Loading ||
-                                               shot.state == ProjectileState::Flying);
-                ASSERT_TRUE(!flying || fuel[p][s] < 0 || shot.params[1] <= fuel[p][s]) << "fuel only burns";
-                fuel[p][s] = flying ? shot.params[1] : -1;
             }
             ASSERT_TRUE(
                 std::ranges::all_of(player.base.columns, [&](int c) { return in("column", c, 0, 1); }));
-        }
-        // The last slot moved has its 16-bit drawing y held in range, never wrapped (unless the match ended).
-        const Projectile& last = match.players[match.turn].projectiles[4];
-        if ((last.state == ProjectileState::Loading || last.state == ProjectileState::Flying) &&
-            match.roundEnd == RoundEnd::None && !h.screen().setupPanel.visible) {
-            const double y =
-                double(match.measures.groundLine) - std::floor(double(last.motion.y * match.measures.scale));
-            ASSERT_EQ(match.point.y, int16_t(std::clamp(y, -32768.0, 32767.0)));
         }
     }
 };

@@ -20,15 +20,18 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-void put16(Bytes& b, unsigned v) {
-    b.push_back(uint8_t(v)), b.push_back(uint8_t(v >> 8));
+// The bytes of a value as this (little-endian) machine and a wave file lay them out.
+template <class T> void putRaw(Bytes& b, T x) {
+    unsigned char c[sizeof x];
+    std::memcpy(c, &x, sizeof x), b.insert(b.end(), c, c + sizeof x);
 }
-void put32(Bytes& b, uint32_t v) {
-    put16(b, v & 0xFFFF), put16(b, v >> 16);
-}
+
 void tag(Bytes& b, const char* t) {
     for (int i = 0; i < 4; ++i)
         b.push_back(uint8_t(t[i]));
+}
+void put16(Bytes& b, unsigned v) {
+    putRaw(b, uint16_t(v));
 }
 
 // (Reserved up front: GCC 12 warns wrongly about growing a byte vector from empty.)
@@ -36,7 +39,7 @@ Bytes chunk(const char* name, const Bytes& body, uint32_t claimed = 0xFFFFFFFF) 
     Bytes b;
     b.reserve(body.size() + 9);
     tag(b, name);
-    put32(b, claimed == 0xFFFFFFFF ? uint32_t(body.size()) : claimed);
+    putRaw(b, claimed == 0xFFFFFFFF ? uint32_t(body.size()) : claimed);
     b.insert(b.end(), body.begin(), body.end());
     if (body.size() % 2) b.push_back(0);
     return b;
@@ -45,7 +48,7 @@ Bytes chunk(const char* name, const Bytes& body, uint32_t claimed = 0xFFFFFFFF) 
 Bytes fmtChunk(unsigned format, unsigned channels, uint32_t rate, unsigned bits) {
     Bytes b;
     b.reserve(16);
-    put16(b, format), put16(b, channels), put32(b, rate), put32(b, rate * channels * bits / 8);
+    put16(b, format), put16(b, channels), putRaw(b, rate), putRaw(b, rate * channels * bits / 8);
     put16(b, channels * bits / 8), put16(b, bits);
     return chunk("fmt ", b);
 }
@@ -57,7 +60,7 @@ Bytes riff(const std::vector<Bytes>& chunks) {
     size_t size = 4;
     for (const auto& c : chunks)
         size += c.size();
-    put32(b, uint32_t(size));
+    putRaw(b, uint32_t(size));
     tag(b, "WAVE");
     for (const auto& c : chunks)
         b.insert(b.end(), c.begin(), c.end());
@@ -71,25 +74,49 @@ Bytes samples16(const std::vector<int16_t>& s) {
     return b;
 }
 
-TEST(Wave, DecodesEveryPlainEncodingToTheSameSixteenBits) {
-    const std::vector<int16_t> expected = {0, 16384, -32768, 32767, -256};
-    Bytes b24, bf;
-    for (int16_t v : expected) // 24 bit: the top two bytes
-        b24.push_back(0x7F), put16(b24, uint16_t(v));
-    for (float f : {0.0f, 0.5f, -1.0f, 2.0f, std::nanf("")}) { // float: clipped, NaN as silence
-        uint32_t u;
-        std::memcpy(&u, &f, 4), put32(bf, u);
-    }
-    const std::tuple<Bytes, Bytes, std::vector<int16_t>> cases[] = {
-        {fmtChunk(1, 1, 22050, 16), samples16(expected), expected},
-        {fmtChunk(1, 1, 8000, 8), {128, 192, 0, 255, 127}, {0, 16384, -32768, 32512, -256}}, // unsigned
-        {fmtChunk(1, 1, 44100, 24), b24, expected},
-        {fmtChunk(3, 1, 48000, 32), bf, {0, 16384, -32768, 32767, 0}}};
-    for (const auto& [fmt, data, samples] : cases) {
+// One sample of v / 32768 in each encoding a wave file may hold.
+using Encoder = void (*)(Bytes&, int16_t);
+const Encoder asInt8 = [](Bytes& b, int16_t v) { b.push_back(uint8_t((v >> 8) + 128)); }; // unsigned
+const Encoder asInt16 = [](Bytes& b, int16_t v) { putRaw(b, v); };
+const Encoder asInt24 = [](Bytes& b, int16_t v) { b.push_back(0x7F), putRaw(b, v); }; // low byte dropped
+const Encoder asInt32 = [](Bytes& b, int16_t v) { putRaw(b, int32_t(v) * 65536 + 0x7FFF); };
+const Encoder asFloat = [](Bytes& b, int16_t v) { putRaw(b, float(v) / 32768.0f); };
+const Encoder asDouble = [](Bytes& b, int16_t v) { putRaw(b, double(v) / 32768.0); };
+
+// The extensible form of a format chunk: the real format in the sub-format's first two bytes.
+Bytes extensible(unsigned format, unsigned channels, uint32_t rate, unsigned bits) {
+    Bytes b = {0xFE, 0xFF};
+    put16(b, channels), putRaw(b, rate), putRaw(b, rate * channels * bits / 8), put16(b, channels * bits / 8);
+    put16(b, bits), put16(b, 22), put16(b, bits), putRaw(b, uint32_t(channels == 1 ? 0x4 : 0x3)),
+        put16(b, format);
+    b.insert(b.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
+    return chunk("fmt ", b);
+}
+
+TEST(Wave, DecodesEveryEncodingInStereoToTheSameSixteenBits) {
+    // Left and right apart, so that a sample read from the wrong place within a frame shows.
+    const std::vector<int16_t> frames = {0, -256, 16384, 256, -32768, 32512, 32512, -16384, -512, 4096};
+    const std::tuple<Bytes, Encoder, uint32_t> cases[] = {
+        {fmtChunk(1, 2, 8000, 8), asInt8, 8000},       {fmtChunk(1, 2, 22050, 16), asInt16, 22050},
+        {fmtChunk(1, 2, 44100, 24), asInt24, 44100},   {fmtChunk(1, 2, 48000, 32), asInt32, 48000},
+        {fmtChunk(3, 2, 32000, 32), asFloat, 32000},   {fmtChunk(3, 2, 96000, 64), asDouble, 96000},
+        {extensible(1, 2, 11025, 24), asInt24, 11025}, {extensible(3, 2, 16000, 32), asFloat, 16000}};
+    for (const auto& [fmt, encode, rate] : cases) {
+        Bytes data;
+        for (int16_t v : frames)
+            encode(data, v);
         const auto pcm = decodeWave(riff({fmt, chunk("data", data)}));
-        ASSERT_TRUE(pcm);
-        EXPECT_EQ(std::pair(pcm->channels, pcm->samples), std::pair(1, samples));
+        ASSERT_TRUE(pcm) << rate;
+        EXPECT_EQ(std::tuple(pcm->rate, pcm->channels, pcm->samples), std::tuple(int(rate), 2, frames))
+            << rate;
     }
+    // Float beyond full scale is clipped, and NaN is silence.
+    Bytes loud;
+    for (float f : {2.0f, -2.0f, std::nanf("")})
+        putRaw(loud, f);
+    const auto pcm = decodeWave(riff({fmtChunk(3, 1, 48000, 32), chunk("data", loud)}));
+    ASSERT_TRUE(pcm);
+    EXPECT_EQ(pcm->samples, (std::vector<int16_t>{32767, -32768, 0}));
 }
 
 TEST(Wave, ReadsTheLayoutsRealFilesHave) {
@@ -100,11 +127,7 @@ TEST(Wave, ReadsTheLayoutsRealFilesHave) {
     ASSERT_TRUE(pcm);
     EXPECT_EQ(std::pair(pcm->channels, pcm->frames()), std::pair(2, size_t(2)));
     // Extensible format with the PCM sub-format; four channels are mixed down to one.
-    Bytes ext = {0xFE, 0xFF, 4, 0};
-    put32(ext, 22050), put32(ext, 22050 * 8), put16(ext, 8), put16(ext, 16), put16(ext, 22), put16(ext, 16);
-    put32(ext, 0x33);
-    ext.insert(ext.end(), {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}); // PCM
-    pcm = decodeWave(riff({chunk("fmt ", ext), chunk("data", samples16({100, 200, 300, 400}))}));
+    pcm = decodeWave(riff({extensible(1, 4, 22050, 16), chunk("data", samples16({100, 200, 300, 400}))}));
     ASSERT_TRUE(pcm);
     EXPECT_EQ(std::pair(pcm->channels, pcm->samples), std::pair(1, std::vector<int16_t>{250}));
     // A data chunk that claims more than the file holds plays what is there, whole frames only.
@@ -163,6 +186,14 @@ TEST(Wave, OnlyARegularFileIsRead) {
          {folder.file("missing.wav"), std::string(), folder.file("FIFO.WAV"), folder.file("DIR.WAV"),
           std::string("/dev/zero"), folder.file("NOISE.WAV")})
         EXPECT_FALSE(loadWave(path)) << path;
+    // Up to the size limit a file is read whole; one byte more and it is refused unread.
+    for (const size_t size : {kMaxWaveBytes, kMaxWaveBytes + 1}) {
+        const Bytes head = riff({fmtChunk(1, 1, 22050, 16), chunk("data", {}, uint32_t(size))});
+        folder.write("BIG.WAV", std::string(head.begin(), head.end()));
+        std::filesystem::resize_file(folder.file("BIG.WAV"), size); // silence to the end
+        const auto pcm = loadWave(folder.file("BIG.WAV"));
+        EXPECT_EQ(pcm ? pcm->frames() : 0, size == kMaxWaveBytes ? (size - head.size()) / 2 : 0);
+    }
 }
 
 std::shared_ptr<const Pcm> mono(int rate, std::vector<int16_t> samples) {
@@ -175,33 +206,50 @@ std::vector<int16_t> render(Mixer& m, size_t frames) {
     return out;
 }
 
+using Samples = std::vector<int16_t>;
+
 TEST(Mixer, PlaysEachSoundWholeMixesRepeatsAndClips) {
     Mixer m(1000);
-    using S = std::vector<int16_t>;
     m.setSound(0, mono(1000, {100, 200, 300}));
     m.setSound(1, mono(1000, {30000, -30000}));
-    EXPECT_EQ(render(m, 2), S(4, 0)); // silence while nothing plays
+    // Plays of either sound asked for while the output was not running are dropped, not played late.
+    m.play(0), m.play(1), m.play(1);
+    m.dropPending();
+    EXPECT_EQ(render(m, 2), Samples(4, 0));
     m.play(0);
-    EXPECT_EQ(render(m, 2), (S{100, 100, 200, 200}));
+    EXPECT_EQ(render(m, 2), (Samples{100, 100, 200, 200}));
     m.play(0); // again while it plays: starts afresh beside the first, which runs to its end
-    EXPECT_EQ(render(m, 3), (S{400, 400, 200, 200, 300, 300}));
+    EXPECT_EQ(render(m, 3), (Samples{400, 400, 200, 200, 300, 300}));
     EXPECT_EQ(m.playing(), 0u);
     m.play(1), m.play(1); // too loud together: clipped, not wrapped
-    EXPECT_EQ(render(m, 2), (S{32767, 32767, -32768, -32768}));
-    // Plays asked for while the output was not running are dropped, not played late; a slot without
-    // a sound (missing file) is silent.
-    m.play(0), m.play(0);
-    m.dropPending();
-    m.setSound(1, nullptr);
+    EXPECT_EQ(render(m, 2), (Samples{32767, 32767, -32768, -32768}));
+    m.setSound(1, nullptr); // a slot without a sound (missing file) is silent
     m.play(1);
-    EXPECT_EQ(render(m, 1), S(2, 0));
+    EXPECT_EQ(render(m, 1), Samples(2, 0));
 }
 
-TEST(Mixer, ResamplesToTheOutputRateKeepingTheLength) {
-    // 22050 Hz into 48000 Hz: the sound lasts as long, every source sample reached, the last one
-    // fading out rather than cut.
-    Mixer m(48000);
-    std::vector<int16_t> ramp(2205);
+TEST(Mixer, AtTheVoiceLimitTheOldestSoundGoes) {
+    Mixer m(1000);
+    m.setSound(0, mono(1000, Samples(100, 1000)));
+    m.setSound(1, mono(1000, Samples(100, 1)));
+    m.play(0);
+    render(m, 1);
+    for (size_t i = 0; i < Mixer::kMaxVoices; ++i)
+        m.play(1);
+    EXPECT_EQ(render(m, 1), Samples(2, int16_t(Mixer::kMaxVoices))) << "every new one heard, the first gone";
+    EXPECT_EQ(m.playing(), Mixer::kMaxVoices);
+}
+
+TEST(Mixer, ResamplesToTheOutputRateKeepingTheLengthAndEachSide) {
+    // 1000 Hz into 2000 Hz: every other output frame lies halfway between two source frames, and past
+    // the last one each side fades to 0 on its own.
+    Mixer m(2000);
+    m.setSound(0, std::make_shared<Pcm>(Pcm{1000, 2, {100, -50, 300, 1000}}));
+    m.play(0);
+    EXPECT_EQ(render(m, 5), (Samples{100, -50, 200, 475, 300, 1000, 150, 500, 0, 0}));
+    // 22050 Hz into 48000 Hz: the sound lasts as long, every source sample reached.
+    m.setOutputRate(48000);
+    Samples ramp(2205);
     std::iota(ramp.begin(), ramp.end(), int16_t(0));
     m.setSound(0, mono(22050, ramp));
     m.play(0);

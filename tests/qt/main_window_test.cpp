@@ -6,6 +6,7 @@
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 #include "qt/qt_test_main.h"
+#include "qt/settings_dialog.h"
 #include "qt/window_fit.h"
 
 using namespace kestrum;
@@ -112,17 +113,44 @@ TEST(MainWindow, NoToTheRestartPromptEndsTheProgramAtOnce) {
     EXPECT_EXIT(send(shell.window.boxEdit(Box::Restart), "n"), ::testing::ExitedWithCode(0), "");
 }
 
+TEST(FilePlaces, TheProgramFolderIsTheBinarysAndTheDialogSavesWhereTheGameReads) {
+    kestrum::testing::TempFolder elsewhere;
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.str()); // started from another folder
+    const std::string programFolder = qt::QtPlatform().programFolder();
+    std::filesystem::current_path(before);
+    EXPECT_EQ(programFolder, QCoreApplication::applicationDirPath().toStdString());
+
+    Shell shell; // an installed game: the settings in the user's folder, not beside the program
+    kestrum::testing::TempFolder user;
+    user.write("config.txt", " 0 \r\n25\r\n");
+    shell.game.match().settingsPath = user.file("config.txt");
+    QTimer saver;
+    QObject::connect(&saver, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<qt::SettingsDialog*>(QApplication::activeModalWidget()))
+            dialog->periodBox()->setText("30"), dialog->saveButton()->click();
+    });
+    saver.start(5);
+    EXPECT_TRUE(shell.platform.showSettingsDialog(SettingsOccasion::DuringMatch));
+    EXPECT_EQ(kestrum::testing::slurp(user.file("config.txt")) +
+                  kestrum::testing::slurp(shell.folder.file("config.txt")),
+              " 0 \r\n30\r\n 1 \r\n10\r\n");
+}
+
 TEST(WindowFit, ShrinksOnlyWhatDoesNotFitAndKeepsProportions) {
     const QSize design(792, 575);
-    // Exactly the screen; with room; the width limits; 1920 x 1080 at scale 2; the frame counts; a screen
-    // without measures changes nothing.
+    // Exactly the screen; with room; the width limits; 1920 x 1080 at scale 2; every side of the frame
+    // counts, and each only once; a screen without measures changes nothing.
     // clang-format off
     const std::tuple<QSize, QMargins, double> cases[] = {
         {{792, 575}, {}, 1.0}, {{1024, 768}, {4, 30, 4, 4}, 1.0}, {{640, 480}, {}, 640.0 / 792},
-        {{960, 540}, {}, 540.0 / 575}, {{800, 600}, {0, 30, 0, 0}, 570.0 / 575}, {{0, 0}, {}, 1.0}};
+        {{960, 540}, {}, 540.0 / 575}, {{800, 605}, {10, 0, 0, 0}, 790.0 / 792}, {{800, 605}, {0, 0, 10, 0}, 790.0 / 792},
+        {{800, 605}, {0, 31, 0, 0}, 574.0 / 575}, {{800, 605}, {0, 0, 0, 31}, 574.0 / 575},
+        {{800, 605}, {4, 15, 4, 15}, 1.0}, {{0, 0}, {}, 1.0}};
     // clang-format on
     for (const auto& [screen, frame, scale] : cases)
-        EXPECT_DOUBLE_EQ(qt::fitScale(design, screen, frame), scale) << screen.width();
+        EXPECT_DOUBLE_EQ(qt::fitScale(design, screen, frame), scale)
+            << screen.width() << " " << frame.left() << frame.top() << frame.right() << frame.bottom();
     EXPECT_EQ(qt::scaledSize(design, 640.0 / 792), QSize(640, 464));
     EXPECT_EQ(qt::scaledSize(design, 540.0 / 575), QSize(743, 540));
     EXPECT_EQ(qt::scaledSize(design, 1.0), design);
