@@ -112,6 +112,7 @@ TEST(Opponent, PlaysAsAComputerGivenTheGamesSeedWould) {
             if (const auto key = computer.act(viewOf(outside.screen())))
                 ++keys, key->down ? outside.game->keyDown(key->code, 0) : outside.game->keyUp(key->code);
             outside.game->tick(), seated.game->tick();
+            outside.screen().opponentCaption = seated.screen().opponentCaption; // only the seat names it
             ASSERT_TRUE(seated.screen() == outside.screen()) << "seed " << seed << " tick " << t;
         }
         EXPECT_GT(keys, 20);
