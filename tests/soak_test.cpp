@@ -66,6 +66,7 @@ struct SoakShard : ::testing::TestWithParam<int> {
             if (pick(3) == 0) h.game->keyUp(key);
         }
         if (pick(300000) == 0) h.game->keyDown(vk::F2, kCtrlMask);
+        if (pick(50000) == 0) h.game->keyDown(vk::F2, int16_t(kCtrlMask | kShiftMask)); // does nothing
         if (!computerSeat && !aimed && pick(4000) == 0) h.game->keyDown(vk::F2, kCtrlMask);
     }
 
