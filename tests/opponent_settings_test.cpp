@@ -1,5 +1,5 @@
-// Who plays the second seat: the optional third line of config.txt, and the game taking the choice at
-// start-up and at once after Ctrl+F1, with the game's seed; Pause.
+// Who plays the second seat: the optional third line of config.txt (and the fourth, round results), and
+// the game taking the choice at start-up and at once after Ctrl+F1, with the game's seed; Pause.
 
 #include <gtest/gtest.h>
 
