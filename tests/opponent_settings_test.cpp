@@ -109,6 +109,43 @@ TEST(Opponent, PlaysAsAComputerGivenTheGamesSeedWould) {
     }
 }
 
+TEST(Opponent, TheSeatPressesNothingForAPersonNorForTheComputerWhileADialogIsOpen) {
+    for (const char* config : {" 1 \r\n10\r\n", " 1 \r\n10\r\n 3 \r\n"})
+        for (const char* mode : {"1", "2"}) {
+            GameHarness h(config);
+            h.start();
+            h.answer(mode, "n", "n");
+            const bool computer = h.game->opponent() != nullptr;
+            EXPECT_EQ(computer, std::string_view(config).ends_with(" 3 \r\n"));
+            if (!computer) EXPECT_FALSE(h.screen().opponentCaption.visible);
+            const Screen before = h.screen();
+            const int panel = 2 * (mode[0] - '1') + 1;
+            // Whether anything of the second seat moved: its panel, its slots, its readouts.
+            auto touched = [&] {
+                const Player& second = h.player(1);
+                float sum = second.panel.cursor + second.panel.place + second.panel.step + second.panel.slot;
+                for (const Projectile& shot : second.projectiles)
+                    sum += float(shot.state) + std::accumulate(shot.params, std::end(shot.params), 0.0f);
+                return sum != 0 || h.screen().statusValues[2].caption != "0" ||
+                       h.screen().panelSlots[panel].caption != before.panelSlots[panel].caption ||
+                       !h.screen().inputPanels[panel].visible;
+            };
+            auto ticks = [&](int n) {
+                for (int t = 0; t < n; ++t)
+                    h.game->tick();
+            };
+            // The settings dialog stays open for 20000 ticks: the timers run on, no key is pressed.
+            h.platform.onDialog = [&] {
+                ticks(20000);
+                EXPECT_FALSE(touched()) << config << mode;
+                return true;
+            };
+            h.game->keyDown(vk::F1, kCtrlMask);
+            ticks(computer ? 2000 : 20000);
+            EXPECT_EQ(touched(), computer) << config << mode << ": the computer plays once it is closed";
+        }
+}
+
 // Pause stops the tick (and with it the computer) and lets go of held keys; the settings keep it paused;
 // a second Pause resumes; leaving the match ends the pause.
 TEST(Opponent, PauseStopsTheTickAndTheComputerUntilPressedAgain) {

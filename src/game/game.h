@@ -159,6 +159,7 @@ class Game {
     double twips_[2] = {15, 15}; // the display's twips per pixel the field was measured with
     Screen startScreen_; // the screen as the start tick left it: what a match inherits is told from it
     bool replaying_ = false;
+    bool dialogOpen_ = false; // the settings dialog (or one of its message boxes) has the keyboard
 };
 
 } // namespace kestrum

@@ -143,7 +143,9 @@ void Game::abandonMatch() {
 void Game::openSettings() {
     // A replay changes the settings where the recording says, and asks nobody.
     if (replaying_) return;
+    dialogOpen_ = true; // the timers run on while it is open
     platform_.showSettingsDialog(SettingsOccasion::DuringMatch);
+    dialogOpen_ = false;
     // The dialog had the keyboard: a key let go meanwhile never reached the window.
     releaseAllKeys();
     // A file that vanished or was spoiled meanwhile must not leave half-read settings behind.

@@ -28,7 +28,8 @@ void Game::tick() {
         return;
     }
     // The computer's key comes between two ticks, as a person's does, judged on what the last one drew.
-    if (opponentSeat_.computer()) {
+    // While a dialog holds the keyboard no person can press a game key, and neither does the computer.
+    if (opponentSeat_.computer() && !dialogOpen_) {
         if (const std::optional<computer::KeyEvent> key = opponentSeat_.act(viewOf(screen_))) {
             if (key->down)
                 keyDown(key->code, 0);
