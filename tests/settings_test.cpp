@@ -54,29 +54,36 @@ TEST(ReadConfig, MissingFileOrFifoFailsWithoutBlocking) {
 TEST(SettingsForm, SavesOnlyValuesAboveNineThatReadBackAsTyped) {
     // Too small, too large for 16 bits, or split over lines: saved, they would bring the dialog back at
     // the next start, or leave a file of more than two lines. {}: refused.
+    // A blank, tab or comma ends the value in the file and starts the next line's: "12,3" or "12 3"
+    // would read back as a computer on the second seat.
     constexpr auto Ok = Outcome::Saved, Small = Outcome::ValueTooSmall, Large = Outcome::ValueTooLarge,
-                   Lines = Outcome::NotOneLine;
+                   Lines = Outcome::NotOneLine, Field = Outcome::NotOneField;
     // clang-format off
     std::vector<std::tuple<std::string, Outcome, std::optional<int16_t>>> cases = {
-        {"15abc", Ok, 15}, {"9.5", Ok, 10}, {"10.5", Ok, 10}, {" 12", Ok, 12}, {"1e2", Ok, 100},
-        {"32767.4", Ok, 32767}, {"15\t", Ok, 15}, {"9", Small, {}}, {"", Small, {}}, {"abc", Small, {}},
-        {"1 5", Small, {}}, {"9.0", Small, {}}, {"40000", Large, {}}, {"1e9", Large, {}}, {"32767.5", Large, {}},
-        {"1e400", Large, {}}, {"99999abc", Large, {}}, {"\r\n15", Lines, {}}, {"40000\n", Lines, {}}};
+        {"15abc", Ok, 15}, {"9.5", Ok, 10}, {"10.5", Ok, 10}, {"1e2", Ok, 100}, {"32767.4", Ok, 32767},
+        {"12\xEF\xBC\x8C" "3", Ok, 12}, {"9", Small, {}}, {"", Small, {}}, {"abc", Small, {}},
+        {"9.0", Small, {}}, {"40000", Large, {}}, {"1e9", Large, {}}, {"32767.5", Large, {}},
+        {"1e400", Large, {}}, {"99999abc", Large, {}}, {"\r\n15", Lines, {}}, {"40000\n", Lines, {}},
+        {"12,3", Field, {}}, {"12 3", Field, {}}, {"12\t3", Field, {}}, {" 12", Field, {}}, {"15\t", Field, {}},
+        {"1 5", Field, {}}, {",", Field, {}}, {"12,3\n", Lines, {}}};
     // clang-format on
     // Every line end a pasted text can hold, in the middle and at the end: CR, LF, VT, FF, NEL, LS, PS.
     for (const char* end : {"\r", "\n", "\v", "\f", "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"})
         cases.emplace_back(std::string("1") + end + "5", Lines, std::nullopt),
             cases.emplace_back(std::string("15") + end, Lines, std::nullopt);
-    for (const auto& [text, outcome, readBack] : cases) {
-        SCOPED_TRACE('"' + text + '"');
-        TempFolder folder;
-        SettingsForm form(folder.file("config.txt"));
-        form.numericKeypad = false, form.periodText = text;
-        EXPECT_EQ(form.save(), outcome);
-        EXPECT_EQ(slurp(folder.file("config.txt")), readBack ? " 0 \r\n" + text + "\r\n" : "");
-        EXPECT_EQ(readConfig(folder.file("config.txt")).handlingPeriod, readBack);
-        EXPECT_EQ(std::filesystem::exists(folder.file("config.txt")), outcome == Outcome::Saved);
-    }
+    for (const auto& [text, outcome, readBack] : cases)
+        for (int opponent : {0, 3}) {
+            SCOPED_TRACE('"' + text + "\" " + std::to_string(opponent));
+            TempFolder folder;
+            SettingsForm form(folder.file("config.txt"));
+            form.numericKeypad = false, form.periodText = text, form.opponent = opponent;
+            EXPECT_EQ(form.save(), outcome);
+            EXPECT_EQ(slurp(folder.file("config.txt")),
+                      readBack ? " 0 \r\n" + text + "\r\n" + (opponent ? " 3 \r\n" : "") : "");
+            const ConfigReading reading = readConfig(folder.file("config.txt"));
+            EXPECT_EQ(reading.handlingPeriod, readBack);
+            EXPECT_EQ(reading.opponent, readBack ? opponent : 0);
+        }
 }
 
 TEST(SettingsForm, LoadShowsTheFileThenDefaultsSaveTheDesignValues) {

@@ -134,6 +134,9 @@ void SettingsDialog::save() {
     case SettingsForm::SaveOutcome::NotOneLine:
         refuseValue(SettingsForm::kNotOneLineText);
         break;
+    case SettingsForm::SaveOutcome::NotOneField:
+        refuseValue(SettingsForm::kNotOneFieldText);
+        break;
     case SettingsForm::SaveOutcome::WriteFailed: {
         // Nothing was written: say where and why, and let the player try again or close.
         std::string reason = form_.lastError;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "numbers/int16.h"
 #include "settings/config_file.h"
 
 namespace kestrum {
@@ -36,15 +37,29 @@ bool hasLineBreak(std::string_view text) {
     return false;
 }
 
+// What ends a number in the file besides a line end.
+bool hasSeparator(std::string_view text) {
+    return text.find_first_of(" \t,") != std::string_view::npos;
+}
+
 } // namespace
 
 SettingsForm::SaveOutcome SettingsForm::save() {
-    // The text is stored as typed as the file's second line: a line break would split it.
+    // The text is stored as typed as the file's second line: a line break would split it, a
+    // separator would end the value early and start the next line's.
     if (hasLineBreak(periodText)) return SaveOutcome::NotOneLine;
-    if (!(numericValue(periodText) > 9)) return SaveOutcome::ValueTooSmall;
-    const std::string contents = configText(numericKeypad ? 1 : 0, periodText, opponent, roundResults);
-    // The file must read back, or the next start would show this dialog again.
-    if (!parseConfig(contents).ok) return SaveOutcome::ValueTooLarge;
+    if (hasSeparator(periodText)) return SaveOutcome::NotOneField;
+    const double value = numericValue(periodText);
+    if (!(value > 9)) return SaveOutcome::ValueTooSmall;
+    const int keyboardType = numericKeypad ? 1 : 0;
+    const std::string contents = configText(keyboardType, periodText, opponent, roundResults);
+    // The file must read back, or the next start would show this dialog again; and as what is shown.
+    const ConfigReading reading = parseConfig(contents);
+    if (!reading.ok) return SaveOutcome::ValueTooLarge;
+    if (*reading.keyboardType != keyboardType || *reading.handlingPeriod != toInt16(value) ||
+        reading.opponent != (opponent >= 1 && opponent <= 3 ? opponent : 0))
+        return SaveOutcome::NotOneField;
+    if (reading.roundResults != roundResults) return SaveOutcome::NotOneField;
     std::string reason;
     if (!writeConfig(path_, contents, reason)) {
         lastError = path_ + ": " + reason;

@@ -14,9 +14,11 @@ class SettingsForm {
     // "既定値": the box ticked and "10".
     void restoreDefaults();
 
-    enum class SaveOutcome { Saved, ValueTooSmall, ValueTooLarge, NotOneLine, WriteFailed };
+    enum class SaveOutcome { Saved, ValueTooSmall, ValueTooLarge, NotOneLine, NotOneField, WriteFailed };
     // "保存": validate, write, and tell the dialog what to do next. Only a value that reads back from
-    // the file is saved: above 9, within 16 bits, on one line.
+    // the file as exactly what the dialog shows is saved: above 9, within 16 bits, on one line, and
+    // without a blank, tab or comma (the reader would end the value there and take the rest as the
+    // next line: "12,3" would choose the computer).
     SaveOutcome save();
 
     bool numericKeypad = true;     // "１０キー有り"
@@ -32,6 +34,7 @@ class SettingsForm {
     // The same message box (title kTooSmallTitle) for the other values the file could not hold.
     static constexpr const char* kTooLargeText = "10から32767までの値に設定して下さい。";
     static constexpr const char* kNotOneLineText = "値は改行を含めずに入力して下さい。";
+    static constexpr const char* kNotOneFieldText = "値は空白・タブ・コンマを含めずに入力して下さい。";
 
     const std::string& path() const { return path_; }
 

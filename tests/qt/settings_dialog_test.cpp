@@ -51,7 +51,8 @@ TEST(SettingsDialog, DefaultsRefusalsSaveAndAFailedSave) {
     dialog.numericKeypad()->setChecked(false);
     for (const auto& [text, message] : {std::pair{"9", "10以上の値に設定して下さい。"},
                                         {"40000", "10から32767までの値に設定して下さい。"},
-                                        {"15\n20", "値は改行を含めずに入力して下さい。"}}) {
+                                        {"15\n20", "値は改行を含めずに入力して下さい。"},
+                                        {"12,3", "値は空白・タブ・コンマを含めずに入力して下さい。"}}) {
         dialog.periodBox()->setText(QString::fromUtf8(text));
         dialog.saveButton()->setFocus();
         EXPECT_EQ(save(dialog), QStringLiteral("操作性調整値|") + QString::fromUtf8(message) + "\n");
