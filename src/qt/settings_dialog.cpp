@@ -24,6 +24,9 @@ QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
+// The original box held three digits; the handling period takes up to five (32767).
+constexpr int kWiderBox = 420;
+
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -46,8 +49,9 @@ SettingsDialog::SettingsDialog(std::string path, QWidget* parent)
     setWindowTitle(qs(SettingsForm::kTitle));
     if (QFile::exists(QStringLiteral(":/kestrum.png"))) setWindowIcon(QIcon(QStringLiteral(":/kestrum.png")));
     setFont(gothicFont(9));
-    setFixedSize(twips(4005),
-                 twips(2655)); // the opponent's frame and the new choices below the original form
+    // Wider than the original form by what the handling box needs to show five digits; the
+    // opponent's frame and the new choices below it.
+    setFixedSize(twips(4005 + kWiderBox), twips(2655));
 
     auto* keyboardFrame = new QGroupBox(QStringLiteral("キーボード種別"), this);
     frameStyle(keyboardFrame);
@@ -57,11 +61,11 @@ SettingsDialog::SettingsDialog(std::string path, QWidget* parent)
 
     auto* periodFrame = new QGroupBox(QStringLiteral("操作性調整"), this);
     frameStyle(periodFrame);
-    periodFrame->setGeometry(twipsRect(1920, 120, 1935, 615));
+    periodFrame->setGeometry(twipsRect(1920, 120, 1935 + kWiderBox, 615));
     auto* rangeLabel = new QLabel(QStringLiteral("値範囲：10以上"), periodFrame);
     rangeLabel->move(twips(120), twips(285));
     periodBox_ = new QLineEdit(periodFrame);
-    periodBox_->setGeometry(twipsRect(1440, 240, 375, 270));
+    periodBox_->setGeometry(twipsRect(1440, 240, 375 + kWiderBox, 270));
 
     defaultsButton_ = new QPushButton(QStringLiteral("既定値"), this);
     defaultsButton_->setGeometry(twipsRect(805, 960, 855, 375));
@@ -74,7 +78,7 @@ SettingsDialog::SettingsDialog(std::string path, QWidget* parent)
     // Who plays the second seat: its index is the number stored in config.txt.
     auto* opponentFrame = new QGroupBox(QStringLiteral("対戦相手"), this);
     frameStyle(opponentFrame);
-    opponentFrame->setGeometry(twipsRect(120, 1455, 3735, 615));
+    opponentFrame->setGeometry(twipsRect(120, 1455, 3735 + kWiderBox, 615));
     opponent_ = new QComboBox(opponentFrame);
     for (const char* choice : {"人", "コンピュータ（弱い）", "コンピュータ（普通）", "コンピュータ（強い）",
                                "コンピュータ（最強）"})

@@ -97,7 +97,7 @@ TEST(SettingsDialog, EscapeClosesOnlyTheFirstRunDialogTheCloseBoxBoth) {
     EXPECT_EQ(contents(folder), " 1 \r\n10\r\n");
 }
 
-TEST(SettingsDialog, OpponentFrameBelowTheFormStoresAThirdLineOnlyForTheComputer) {
+TEST(SettingsDialog, AFiveDigitBoxAndBelowTheFormAnOpponentThatStoresAThirdLineOnlyForTheComputer) {
     kestrum::testing::TempFolder folder;
     SettingsDialog dialog(folder.file("config.txt"));
     dialog.show();
@@ -106,6 +106,16 @@ TEST(SettingsDialog, OpponentFrameBelowTheFormStoresAThirdLineOnlyForTheComputer
     const int top = dialog.opponent()->mapTo(&dialog, QPoint(0, 0)).y();
     EXPECT_TRUE(top >= dialog.saveButton()->geometry().bottom() &&
                 top + dialog.opponent()->height() <= dialog.height());
+    // The handling box shows the largest value whole, beside its label: no digit scrolled away.
+    QLineEdit* box = dialog.periodBox();
+    box->setText("32767");
+    box->end(false);
+    box->grab(); // the scrolling is worked out as it paints
+    EXPECT_EQ(box->cursorPositionAt(QPoint(box->contentsRect().left() + 3, box->height() / 2)), 0);
+    const QWidget* label = box->parentWidget()->findChild<QLabel*>();
+    EXPECT_LE(label->geometry().right(), box->geometry().left());
+    EXPECT_LE(box->geometry().right(), box->parentWidget()->width());
+    box->setText("10");
     ASSERT_EQ(dialog.opponent()->count(), 5);
     EXPECT_EQ(dialog.opponent()->currentText() + dialog.opponent()->itemText(3) +
                   dialog.opponent()->itemText(4),
