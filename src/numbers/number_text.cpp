@@ -1,7 +1,7 @@
 #include "numbers/number_text.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace kestrum {
 
@@ -10,9 +10,12 @@ namespace {
 // Shortest text with at most `digits` significant digits, no trailing zeros, no leading blank.
 std::string shortest(double value, int digits) {
     if (value == 0) return "0";
+    // The "%G" form of the C locale whatever the user's locale is: a decimal point, never a comma.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*G", digits, value);
-    std::string s = buf;
+    const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits).ptr;
+    std::string s(buf, end);
+    for (char& c : s) // "e", "inf", "nan" in capitals, as "%G" writes them
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     const auto e = s.find('E');
     std::string mantissa = e == std::string::npos ? s : s.substr(0, e);
     std::string exponent = e == std::string::npos ? "" : s.substr(e);
