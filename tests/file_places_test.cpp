@@ -47,9 +47,9 @@ TEST(FilePlaces, InstalledFirstRunSavesIntoANewUserFolderAndReadsItBack) {
     const Settings& settings = h.match().settings;
     EXPECT_EQ(settings.handlingPeriod * 1000 + settings.secondSeatKeys.codes[0], 10104)
         << "read back from the new file";
-    EXPECT_EQ(std::filesystem::status(home.file(".config/kestrum")).permissions(),
-              std::filesystem::perms::owner_all)
-        << "a private configuration folder";
+    for (const char* made : {".config", ".config/kestrum"})
+        EXPECT_EQ(std::filesystem::status(home.file(made)).permissions(), std::filesystem::perms::owner_all)
+            << made << ": every folder made is private";
     EXPECT_FALSE(std::filesystem::exists(h.folder.file("config.txt")));
 
     h.game->load(); // the next start finds the file there and shows no dialog

@@ -167,7 +167,7 @@ TEST(WriteConfig, RemovesTheTemporaryFilesOfEarlierRunsOnly) {
         EXPECT_EQ(fs::exists(folder.file(name)), kept) << name;
 }
 
-TEST(WriteConfig, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
+TEST(WriteConfig, AWritableFileInAFolderThatIsNotIsWrittenInPlaceAndAFolderNotMadeIsNamed) {
     TempFolder folder;
     const std::string file = folder.file("config.txt"), locked = folder.file("locked.txt"),
                       missing = folder.file("missing.txt");
@@ -181,7 +181,13 @@ TEST(WriteConfig, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
         if (!writeConfig(file, " 0 \r\n25\r\n", error)) ::_exit(1);
         // Neither a read-only file nor a new one can be saved there: the reason is told.
         if (writeConfig(locked, "x", error) || error != std::strerror(EACCES)) ::_exit(2);
-        ::_exit(writeConfig(missing, "x", error) || error != std::strerror(EACCES) ? 3 : 0);
+        if (writeConfig(missing, "x", error) || error != std::strerror(EACCES)) ::_exit(3);
+        // A folder that cannot be made is named with its own reason, not the file's.
+        const std::string sub = folder.file("sub");
+        ::_exit(writeConfig(sub + "/deeper/config.txt", "x", error) ||
+                        error != "cannot make the folder " + sub + ": " + std::strerror(EACCES)
+                    ? 4
+                    : 0);
     }
     int status = 0;
     ::waitpid(child, &status, 0);

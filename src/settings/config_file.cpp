@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -312,6 +313,28 @@ void removeLeftovers(const fs::path& folder, const std::string& name) {
     }
 }
 
+// Makes whichever folders of `folder` are missing, each private (0700) whatever the umask. 0 or the
+// error number, with the folder that could not be made in `unmade`. A path that cannot be looked at
+// for another reason is left to the steps after to report.
+int makeFolders(const fs::path& folder, fs::path& unmade) {
+    std::vector<fs::path> missing;
+    for (fs::path p = folder; !p.empty(); p = p.parent_path()) {
+        struct stat info {};
+        if (::stat(p.c_str(), &info) == 0 || errno != ENOENT) break;
+        missing.push_back(p);
+        if (p == p.parent_path()) break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (::mkdir(it->c_str(), 0700) != 0) {
+            if (errno == EEXIST) continue; // made meanwhile by someone else: theirs to keep as it is
+            unmade = *it;
+            return errno;
+        }
+        ::chmod(it->c_str(), 0700);
+    }
+    return 0;
+}
+
 // Writes all of `contents` to `fd`, then makes it durable. 0 or the error number.
 int writeAll(int fd, const std::string& contents) {
     std::size_t written = 0;
@@ -357,11 +380,10 @@ bool writeConfig(const std::string& path, const std::string& contents, std::stri
 
     // The user's configuration folder may not exist before the first save: make it, private as
     // configuration folders are.
-    std::error_code exists;
-    if (!fs::exists(folder, exists) && !exists) {
-        std::error_code made;
-        fs::create_directories(folder, made);
-        if (!made) fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, made);
+    fs::path unmade;
+    if (const int err = makeFolders(folder, unmade)) {
+        error = "cannot make the folder " + unmade.native() + ": " + reason(err);
+        return false;
     }
 
     removeLeftovers(folder, name);
