@@ -144,6 +144,35 @@ TEST(WriteConfig, SavesThroughLinksBesideTheirTarget) {
     EXPECT_EQ(error, std::strerror(ELOOP));
 }
 
+TEST(WriteConfig, FollowsOnlyItsOwnOrRootsLinksAndKeepsTheFilesMode) {
+    namespace fs = std::filesystem;
+    TempFolder folder; // a folder everybody may write in, as /tmp
+    ::chmod(folder.str().c_str(), 01777);
+    const std::string mine = folder.file("mine.txt"), link = folder.file("config.txt");
+    folder.write("mine.txt", " 1 \r\n10\r\n");
+    ::chmod(mine.c_str(), 0600);
+    std::string error;
+    ASSERT_TRUE(writeConfig(mine, " 0 \r\n20\r\n", error)) << error;
+    EXPECT_EQ(fs::status(mine).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    // Another user (nobody) plants a link to our file, then we save: refused, the file untouched.
+    fs::create_symlink(mine, link);
+    if (::geteuid() != 0 || ::lchown(link.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "needs root";
+    EXPECT_FALSE(writeConfig(link, "planted", error));
+    EXPECT_EQ(error, "the link " + link + " belongs to another user and is not followed");
+    EXPECT_EQ(slurp(mine), " 0 \r\n20\r\n");
+    // Root's link is followed for anybody.
+    fs::create_symlink("theirs.txt", folder.file("by-root"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(100);
+        ::_exit(writeConfig(folder.file("by-root"), "theirs", error) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(slurp(folder.file("theirs.txt")), "theirs");
+}
+
 TEST(WriteConfig, RemovesTheTemporaryFilesOfEarlierRunsOnly) {
     namespace fs = std::filesystem;
     TempFolder folder;

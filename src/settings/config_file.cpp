@@ -255,20 +255,26 @@ namespace {
 namespace fs = std::filesystem;
 
 // The file a chain of symbolic links names (it may not exist yet), so that a save replaces the
-// link's target and keeps the link. nullopt with `err` set for a loop or an unreadable link.
-std::optional<fs::path> followLinks(fs::path path, int& err) {
+// link's target and keeps the link. Only links of this user or of root are followed: in a folder
+// others may write in (/tmp), another user's link could aim the save at any file of ours. nullopt
+// with `error` set for a loop, an unreadable link or another user's link.
+std::optional<fs::path> followLinks(fs::path path, std::string& error) {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat info {};
         if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        if (info.st_uid != ::geteuid() && info.st_uid != 0) {
+            error = "the link " + path.native() + " belongs to another user and is not followed";
+            return std::nullopt;
+        }
         std::error_code ec;
         const fs::path target = fs::read_symlink(path, ec);
         if (ec) {
-            err = ec.value();
+            error = reason(ec.value());
             return std::nullopt;
         }
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
-    err = ELOOP;
+    error = reason(ELOOP);
     return std::nullopt;
 }
 
@@ -367,12 +373,8 @@ bool writeConfig(const std::string& path, const std::string& contents, std::stri
     // Write beside the target and rename over it, so that a failure at any point leaves the old
     // file whole and a reader never sees half a file. A link is saved through: its target is
     // replaced, beside the target.
-    int linkError = 0;
-    const std::optional<fs::path> resolved = followLinks(fs::path(path), linkError);
-    if (!resolved) {
-        error = reason(linkError);
-        return false;
-    }
+    const std::optional<fs::path> resolved = followLinks(fs::path(path), error);
+    if (!resolved) return false;
     const fs::path& target = *resolved;
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const std::string name = target.filename().native();
@@ -416,6 +418,11 @@ bool writeConfig(const std::string& path, const std::string& contents, std::stri
         return false;
     };
 
+    // The new file takes the old one's permissions: a private file stays private.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::fchmod(fd.get(), old.st_mode & 07777) != 0)
+        return fail(errno);
     if (const int err = writeAll(fd.get(), contents)) return fail(err);
     if (fd.close() != 0) return fail(errno);
     if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail(errno);

@@ -40,10 +40,11 @@ double numericValue(std::string_view text);
 std::string configText(int keyboardType, const std::string& periodText, int opponent = 0,
                        bool roundResults = false);
 
-// Writes config.txt atomically, making its folder first if there is none, through a symbolic link
-// to its target, and in place where only the file (not its folder) may be written. Temporary files
-// that earlier saves left behind are removed. On failure returns false and puts the system's reason
-// in `error`.
+// Writes config.txt atomically, keeping the old file's permissions, making its missing folders
+// first (private ones), through a symbolic link of this user or root to its target (another user's
+// link is refused), and in place where only the file (not its folder) may be written. Temporary
+// files that earlier saves left behind are removed. On failure returns false and puts the reason of
+// the step that failed in `error`.
 bool writeConfig(const std::string& path, const std::string& contents, std::string& error);
 
 } // namespace kestrum
