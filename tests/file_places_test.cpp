@@ -11,30 +11,38 @@ namespace {
 
 using namespace testing;
 
-TEST(FilePlaces, SettingsStayBesideTheProgramWhenItHoldsThemOrCanTakeThem) {
-    // writable folder, config.txt beside it (none, a file, a link to a file not yet made), user folder
-    // known -> where the settings are. A dangling link is the player's: the save makes its target.
-    for (int writable = 0; writable < 2; ++writable)
-        for (int present = 0; present < 3; ++present)
-            for (int known = 0; known < 2; ++known) {
-                GameHarness h(present == 1 ? " 1 \r\n10\r\n" : "");
-                if (present == 2)
-                    std::filesystem::create_symlink(h.folder.file("elsewhere.txt"),
-                                                    h.folder.file("config.txt"));
-                TempFolder user;
-                h.platform.programFolderWritable = writable;
-                h.platform.userFolder = known ? user.file("kestrum") : "";
-                const bool toUser = !writable && !present && known;
-                EXPECT_EQ(settingsFile(h.platform),
-                          toUser ? user.file("kestrum/config.txt") : h.folder.file("config.txt"))
-                    << writable << present << known;
-            }
+TEST(FilePlaces, SettingsBesideTheProgramWhenItHoldsOrTakesThemButNeverInAnInstallation) {
+    // installed (sounds in the data folder only), writable folder, config.txt beside it (none, a file,
+    // a link to a file not yet made), user folder known -> where the settings are. A dangling link is
+    // the player's: the save makes its target.
+    for (int installed = 0; installed < 2; ++installed)
+        for (int writable = 0; writable < 2; ++writable)
+            for (int present = 0; present < 3; ++present)
+                for (int known = 0; known < 2; ++known) {
+                    GameHarness h(present == 1 ? " 1 \r\n10\r\n" : "");
+                    if (present == 2)
+                        std::filesystem::create_symlink(h.folder.file("elsewhere.txt"),
+                                                        h.folder.file("config.txt"));
+                    TempFolder user, data;
+                    data.write("BAN.WAV", "RIFF");
+                    if (!installed) h.folder.write("BAN.WAV", "RIFF");
+                    h.platform.data = data.str();
+                    h.platform.programFolderWritable = writable; // root can write the installation
+                    h.platform.userFolder = known ? user.file("kestrum") : "";
+                    const std::string expected = installed ? (known ? user.file("kestrum/config.txt") : "")
+                                                 : !writable && !present && known
+                                                     ? user.file("kestrum/config.txt")
+                                                     : h.folder.file("config.txt");
+                    EXPECT_EQ(settingsFile(h.platform), expected)
+                        << installed << writable << present << known;
+                }
 }
 
 TEST(FilePlaces, InstalledFirstRunSavesIntoANewUserFolderAndReadsItBack) {
-    GameHarness h(""); // an installed game: no config.txt, a folder it cannot write
-    TempFolder home;
-    h.platform.programFolderWritable = false;
+    GameHarness h(""); // an installed game: no config.txt, the sounds in the data folder
+    TempFolder home, data;
+    data.write("BAN.WAV", "RIFF");
+    h.platform.data = data.str();
     h.platform.userFolder = home.file(".config/kestrum");
     h.platform.onDialog = [&] {
         SettingsForm form(h.match().settingsPath); // what the dialog's 保存 does with the defaults

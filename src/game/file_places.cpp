@@ -22,14 +22,24 @@ std::string withoutTrailingSlashes(std::string folder) {
     return folder;
 }
 
+// An installed game: no sounds beside the binary, and the installation's data folder holds them.
+bool installed(Platform& platform) {
+    const std::string data = platform.dataFolder();
+    return !present(platform.programFolder() + "/BAN.WAV") && !data.empty() && present(data + "/BAN.WAV");
+}
+
 } // namespace
 
 std::string settingsFile(Platform& platform) {
+    const std::string user = platform.userConfigFolder();
+    const std::string inUserFolder = user.empty() ? std::string() : user + "/config.txt";
+    // Whoever runs an installed game, root too, has settings of their own; the installation's
+    // folders are never read or written.
+    if (installed(platform)) return inUserFolder;
     const std::string folder = platform.programFolder();
     const std::string beside = folder + "/config.txt";
     if (present(beside) || platform.folderWritable(folder)) return beside;
-    const std::string user = platform.userConfigFolder();
-    return user.empty() ? beside : user + "/config.txt";
+    return user.empty() ? beside : inUserFolder;
 }
 
 std::string soundFile(Platform& platform, const std::string& name) {

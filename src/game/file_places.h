@@ -9,9 +9,11 @@
 
 namespace kestrum {
 
-// The file the settings are read from and saved to. The program folder keeps config.txt whenever it
-// already holds one or can take a new one (the build folder, a portable copy); an installed game,
-// whose folder holds none and cannot be written, keeps it in the user's configuration folder.
+// The file the settings are read from and saved to. An installed game (no sounds beside the binary,
+// the data folder holds them) keeps it in the user's configuration folder, for root too; empty when
+// that folder is unknown. A game run from a folder of its own (the build folder, a portable copy)
+// keeps config.txt beside the binary whenever that folder already holds one or can take a new one,
+// else in the user's configuration folder.
 std::string settingsFile(Platform& platform);
 
 // The path of a sound file (BAN.WAV, BIGBAN.WAV): beside the program if it is there, else in the

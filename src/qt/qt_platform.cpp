@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QThread>
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include "game/file_places.h"
@@ -101,14 +102,23 @@ std::optional<std::string> variable(const char* name) {
     return value ? std::optional<std::string>(value) : std::nullopt;
 }
 
+// $HOME, or for a program started without one (a service, env -i) the account's own home.
+std::optional<std::string> home() {
+    std::optional<std::string> folder = variable("HOME");
+    if (!folder || folder->empty() || folder->front() != '/')
+        if (const passwd* account = ::getpwuid(::geteuid()); account && account->pw_dir)
+            folder = std::string(account->pw_dir);
+    return folder;
+}
+
 } // namespace
 
 std::string QtPlatform::userConfigFolder() {
-    return userConfigFolderFrom(variable("XDG_CONFIG_HOME"), variable("HOME"));
+    return userConfigFolderFrom(variable("XDG_CONFIG_HOME"), home());
 }
 
 std::string QtPlatform::userDataFolder() {
-    return userDataFolderFrom(variable("XDG_DATA_HOME"), variable("HOME"));
+    return userDataFolderFrom(variable("XDG_DATA_HOME"), home());
 }
 
 void QtPlatform::warn(const std::string& message) {

@@ -370,6 +370,10 @@ int writeInPlace(const fs::path& target, const std::string& contents) {
 } // namespace
 
 bool writeConfig(const std::string& path, const std::string& contents, std::string& error) {
+    if (path.empty()) { // no place for the settings is known
+        error = reason(ENOENT);
+        return false;
+    }
     // Write beside the target and rename over it, so that a failure at any point leaves the old
     // file whole and a reader never sees half a file. A link is saved through: its target is
     // replaced, beside the target.
