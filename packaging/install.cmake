@@ -21,6 +21,9 @@ install(FILES ${CMAKE_BINARY_DIR}/${KESTRUM_APP_ID}.desktop DESTINATION ${CMAKE_
 install(FILES ${CMAKE_BINARY_DIR}/${KESTRUM_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # The replay files' type (application/x-kestrum-replay, *.kestrum-replay); the desktop entry opens them.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/kestrum-replay.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+# Debian's machine-readable copyright file, where every package keeps one.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${CMAKE_BINARY_DIR}/copyright @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrum)
 foreach(size 16 24 32 48 64 128 256)
   install(FILES ${CMAKE_SOURCE_DIR}/assets/icons/hicolor/${size}x${size}/apps/kestrum.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
@@ -30,12 +33,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrum)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${KESTRUM_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "two-player artillery duel on one keyboard")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "artillery duel for two players on one keyboard, or against the computer")
 set(CPACK_PACKAGE_DESCRIPTION
     "Each player owns a base at one end of a side-view battlefield, sets the launch parameters of \
 shells or rockets with nine keys of their own and watches the trajectories drawn point by point, \
 moved by gravity, optional air resistance and rocket thrust. Craters eat the bases; the first \
-player to win five rounds wins the match. The interface is in Japanese.")
+player to win five rounds wins the match. One player can also play alone against the computer, \
+weak, normal or strong. The interface is in Japanese.")
 set(CPACK_PACKAGE_FILE_NAME "kestrum")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # kestrum_VERSION_ARCH.deb
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KESTRUM_MAINTAINER}")

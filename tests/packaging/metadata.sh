@@ -27,6 +27,10 @@ if command -v update-mime-database >/dev/null; then
 fi
 [[ -n $(key 'Name\[ja\]') && -n $(key 'Comment\[ja\]') && -n $(key Comment) ]] || fail "names and comments in both languages"
 [[ ";$(key Categories)" == *";Game;"* ]] || fail "not in the Game category"
+# One player can play the computer: the menu and the software centre say so in both languages.
+[[ $(key Comment) == *computer* && $(key 'Comment\[ja\]') == *コンピュータ* ]] || fail "the comments leave out the computer"
+grep -q '<summary>.*computer' "$share/metainfo/$id.metainfo.xml" &&
+    grep -q '<summary xml:lang="ja">.*コンピュータ' "$share/metainfo/$id.metainfo.xml" || fail "the summaries leave out the computer"
 grep -q '<description>' "$share/metainfo/$id.metainfo.xml" && grep -q '<p xml:lang="ja">' "$share/metainfo/$id.metainfo.xml" ||
     fail "no Japanese description"
 grep -q '<screenshot type="default">' "$share/metainfo/$id.metainfo.xml" || fail "no screenshot"

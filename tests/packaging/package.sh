@@ -19,6 +19,7 @@ cat >"$out/expected" <<LIST
 ./usr/bin/kestrum
 ./usr/lib/kestrum/kestrum-sound.so
 ./usr/share/applications/$id.desktop
+./usr/share/doc/kestrum/copyright
 $(for n in 16 24 32 48 64 128 256; do echo "./usr/share/icons/hicolor/${n}x$n/apps/kestrum.png"; done)
 ./usr/share/kestrum/BAN.WAV
 ./usr/share/kestrum/BIGBAN.WAV
@@ -39,6 +40,12 @@ depends=$(field Depends)
 for needed in libc6 libqt6widgets6 libqt6multimedia6 libstdc++6 qt6-qpa-plugins fonts-ipafont-gothic; do
     [[ ", $depends" == *", $needed "* || ", $depends," == *", $needed,"* ]] || fail "Depends lacks $needed: $depends"
 done
+# The copyright file in Debian's machine-readable format: its header, and a licence for every file.
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/kestrum/copyright >"$out/copyright"
+head -n 1 "$out/copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not in the machine-readable format"
+grep -q '^Files: \*$' "$out/copyright" && grep -q '^Copyright: ' "$out/copyright" &&
+    grep -q '^License: ' "$out/copyright" || fail "the copyright file names no copyright or licence for every file"
 # Every player's settings live in their own home: removing the package has nothing else to clear.
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq '/(pre|post)(inst|rm)$' && fail "maintainer scripts in the package"
 echo "PASS: $(basename "$deb")"
