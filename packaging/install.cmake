@@ -39,7 +39,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 shells or rockets with nine keys of their own and watches the trajectories drawn point by point, \
 moved by gravity, optional air resistance and rocket thrust. Craters eat the bases; the first \
 player to win five rounds wins the match. One player can also play alone against the computer, \
-weak, normal or strong. The interface is in Japanese.")
+weak, normal, strong or strongest. The interface is in Japanese.")
 set(CPACK_PACKAGE_FILE_NAME "kestrum")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # kestrum_VERSION_ARCH.deb
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KESTRUM_MAINTAINER}")

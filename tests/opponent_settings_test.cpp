@@ -117,7 +117,9 @@ TEST(Opponent, TheSeatPressesNothingForAPersonNorForTheComputerWhileADialogIsOpe
             h.answer(mode, "n", "n");
             const bool computer = h.game->opponent() != nullptr;
             EXPECT_EQ(computer, std::string_view(config).ends_with(" 3 \r\n"));
-            if (!computer) EXPECT_FALSE(h.screen().opponentCaption.visible);
+            if (!computer) {
+                EXPECT_FALSE(h.screen().opponentCaption.visible);
+            }
             const Screen before = h.screen();
             const int panel = 2 * (mode[0] - '1') + 1;
             // Whether anything of the second seat moved: its panel, its slots, its readouts.

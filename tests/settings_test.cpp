@@ -72,14 +72,16 @@ TEST(SettingsForm, SavesOnlyValuesAboveNineThatReadBackAsTyped) {
         cases.emplace_back(std::string("1") + end + "5", Lines, std::nullopt),
             cases.emplace_back(std::string("15") + end, Lines, std::nullopt);
     for (const auto& [text, outcome, readBack] : cases)
-        for (int opponent : {0, 3}) {
+        for (int opponent : {0, 3, 4}) {
             SCOPED_TRACE('"' + text + "\" " + std::to_string(opponent));
             TempFolder folder;
             SettingsForm form(folder.file("config.txt"));
             form.numericKeypad = false, form.periodText = text, form.opponent = opponent;
             EXPECT_EQ(form.save(), outcome);
             EXPECT_EQ(slurp(folder.file("config.txt")),
-                      readBack ? " 0 \r\n" + text + "\r\n" + (opponent ? " 3 \r\n" : "") : "");
+                      readBack ? " 0 \r\n" + text + "\r\n" +
+                                     (opponent ? " " + std::to_string(opponent) + " \r\n" : "")
+                               : "");
             const ConfigReading reading = readConfig(folder.file("config.txt"));
             EXPECT_EQ(reading.handlingPeriod, readBack);
             EXPECT_EQ(reading.opponent, readBack ? opponent : 0);

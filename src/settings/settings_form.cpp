@@ -57,7 +57,7 @@ SettingsForm::SaveOutcome SettingsForm::save() {
     const ConfigReading reading = parseConfig(contents);
     if (!reading.ok) return SaveOutcome::ValueTooLarge;
     if (*reading.keyboardType != keyboardType || *reading.handlingPeriod != toInt16(value) ||
-        reading.opponent != (opponent >= 1 && opponent <= 3 ? opponent : 0))
+        reading.opponent != (opponent >= 1 && opponent <= kComputerStrengths ? opponent : 0))
         return SaveOutcome::NotOneField;
     if (reading.roundResults != roundResults) return SaveOutcome::NotOneField;
     std::string reason;
