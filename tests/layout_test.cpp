@@ -7,6 +7,25 @@
 using namespace kestrum;
 using namespace kestrum::testing;
 
+// The worked example of the layout on the 792 x 575 design area, digit for digit.
+TEST(Layout, DesignSizeExampleDigitForDigit) {
+    SimMatch h;
+    h.round(0.6f, 0.395f, 0.0f);
+    const Match& match = h.match();
+    const Battlefield& f = h.game->field();
+    EXPECT_EQ(std::tuple(match.players[1].base.edge, match.measures.scale, match.players[0].base.altitude,
+                         match.players[0].base.top),
+              std::tuple(2000.0, 0.396f, 300.0, 457));
+    EXPECT_EQ(f.groundStrip, (Sprite{&f.groundStripBitmap, true, 0, 547, 1187, 28}));
+    EXPECT_EQ(f.base[0], (Sprite{&f.baseBuffer[0], true, 0, 457, 39, 12, true}));
+    EXPECT_EQ(f.ground[0], (Sprite{&f.groundPieceBitmap[0], true, 0, 469, 39, 11}));
+    // A draw of 0 gives 32 m, raised to the strip's top (70.7 m): 71, never sunk into the strip.
+    EXPECT_EQ(std::pair(match.players[1].base.altitude, f.base[1].left), std::pair(71.0, 753));
+    const Label* v = h.screen().statusValues;
+    EXPECT_EQ(v[0].caption + " " + v[1].caption + " " + v[10].caption + " " + v[11].caption,
+              "2000 -229 2000 229");
+}
+
 TEST(Layout, EveryDistanceAndAltitudeFitsTheWindow) {
     SimMatch h;
     int shortCount = 0, first = 0;

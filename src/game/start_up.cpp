@@ -1,6 +1,7 @@
 // The load step before the window is first shown, and the start tick right after it.
 
 #include <cmath>
+#include <span>
 #include <string>
 
 #include "game/file_places.h"
@@ -65,25 +66,25 @@ void Game::makeSlotLabels() {
 // Everything the game writes counts as air: the window and the status panels are screen cyan.
 void Game::colourControls() {
     screen_.backColor = colour::screenCyan;
-    auto colour = [](auto& labels, uint32_t fore, uint32_t back) {
+    auto colour = [](std::span<Label> labels, uint32_t fore, uint32_t back) {
         for (Label& l : labels) {
             l.foreColor = fore;
             l.backColor = back;
         }
     };
-    colour(screen_.statusCaptions, colour::text, colour::screenCyan);
-    colour(screen_.statusUnits, colour::text, colour::screenCyan);
-    colour(screen_.statusValues, colour::text, colour::screenCyan);
-    colour(screen_.modeCaptions, colour::text, colour::screenCyan);
-    colour(screen_.statusSlot, colour::text, colour::screenCyan);
-    colour(screen_.score, colour::text, colour::screenCyan);
+    for (std::span<Label> onCyan :
+         {std::span<Label>(screen_.statusCaptions), std::span<Label>(screen_.statusUnits),
+          std::span<Label>(screen_.statusValues), std::span<Label>(screen_.modeCaptions),
+          std::span<Label>(screen_.statusSlot), std::span<Label>(screen_.score)})
+        colour(onCyan, colour::text, colour::screenCyan);
+    // The input panels are white.
     for (Panel& panel : screen_.inputPanels)
         panel.backColor = colour::white;
     colour(screen_.cursorDigits, colour::digitBlue, colour::white);
-    colour(screen_.shellCaptions, colour::text, colour::white);
-    colour(screen_.panelUnits, colour::text, colour::white);
-    colour(screen_.panelValues, colour::text, colour::white);
-    colour(screen_.rocketCaptions, colour::text, colour::white);
+    for (std::span<Label> onWhite :
+         {std::span<Label>(screen_.shellCaptions), std::span<Label>(screen_.panelUnits),
+          std::span<Label>(screen_.panelValues), std::span<Label>(screen_.rocketCaptions)})
+        colour(onWhite, colour::text, colour::white);
     for (Label& l : screen_.slotLabels)
         l.foreColor = colour::text;
 }
