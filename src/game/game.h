@@ -84,6 +84,7 @@ class Game {
 
   private:
     // start_up.cpp
+    void prepareWindow(double twipsPerPixelX, double twipsPerPixelY);
     void measureField(double twipsPerPixelX, double twipsPerPixelY);
     void makeSlotLabels();
     void colourControls();

@@ -79,11 +79,7 @@ void Game::loadReplay(const replay::Header& h) {
     seed(h.seed);
     rng_.discard(h.drawsBefore);
     draws_ = h.drawsBefore;
-    measureField(h.twipsPerPixelX, h.twipsPerPixelY);
-    makeSlotLabels();
-    colourControls();
-    match_.players[0].phase = match_.players[1].phase = 0;
-    findFiles();
+    prepareWindow(h.twipsPerPixelX, h.twipsPerPixelY);
     applySettings(h.settings);
 }
 

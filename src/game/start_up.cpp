@@ -12,12 +12,7 @@ namespace kestrum {
 void Game::load() {
     // The layout draws from the generator every round.
     seed(platform_.clockSeed());
-    measureField(platform_.twipsPerPixelX(), platform_.twipsPerPixelY());
-    makeSlotLabels();
-    colourControls();
-    // Both players' refresh counters start together.
-    match_.players[0].phase = match_.players[1].phase = 0;
-    findFiles();
+    prepareWindow(platform_.twipsPerPixelX(), platform_.twipsPerPixelY());
 
     // No readable settings: the dialog, again and again, until a reading succeeds. Closing it
     // without saving is the way out when no save can succeed: the program ends, as "n" at the
@@ -32,6 +27,17 @@ void Game::load() {
 
     // The start tick comes right after the window has been shown.
     platform_.setStartInterval(1);
+}
+
+// What the load step does before the settings are read, for a display of this resolution; a replay
+// sets its window up the same way.
+void Game::prepareWindow(double twipsPerPixelX, double twipsPerPixelY) {
+    measureField(twipsPerPixelX, twipsPerPixelY);
+    makeSlotLabels();
+    colourControls();
+    // Both players' refresh counters start together.
+    match_.players[0].phase = match_.players[1].phase = 0;
+    findFiles();
 }
 
 // Measures of the drawing area and of the pictures, and how far a slot label stands off its
