@@ -111,6 +111,19 @@ TEST(Replay, ComputerMatchToTheRestartPromptPlaysBack) {
     const replay::Reading r = replay::readReplay(s.game->recorder().bytes(), kSimulationVersion);
     EXPECT_EQ(r.events.back().reason, replay::EndReason::MatchOver);
 
+    // The screen is checked at each round end: a label that strays is caught there, not before.
+    const auto roundEnd =
+        std::find_if(r.events.begin(), r.events.end(), [](const replay::Event& e) { return e.roundEnd; });
+    ASSERT_NE(roundEnd, r.events.end());
+    QuietPlatform quiet;
+    ReplayPlayer player(r, quiet, quiet);
+    while (player.tick() < 250)
+        player.step();
+    player.game().screen().score[1].rect.left += 1;
+    while (player.step()) {
+    }
+    EXPECT_EQ(player.leftAt(), std::optional<uint32_t>(roundEnd->tick));
+
     s.game->setBoxText(Box::Restart, "y");
     s.answer("2", "n", "n");
     s.play(3000, false);
@@ -125,7 +138,6 @@ TEST(Replay, StrayingPlaybackIsCaughtAtTheNextCheck) {
         {"a trail point", [](Game& g) { g.field().setPoint(300, 200, colour::trail); }},
         {"a crater", [](Game& g) { g.field().punchCrater(1, 10, 10, 3); }},
         {"a fireball", [](Game& g) { g.field().explosion[3].visible = true; }},
-        {"a readout", [](Game& g) { g.screen().statusValue(0, status::kDamage).caption = "9"; }},
         {"a held key", [](Game& g) { g.match().players[1].panel.step = 10; }},
         {"a base column", [](Game& g) { g.match().players[0].base.columns[50] ^= 1; }},
     };
@@ -276,7 +288,7 @@ TEST(Replay, ReaderRefusesHostileFiles) {
     std::string bare = replay::encodeHeader(plain);
     bare.resize(bare.size() - 2); // up to the label count
     std::string format = good;
-    format[8] = 3;
+    format[8] = char(replay::kFormatVersion + 1);
     const struct {
         const char* what;
         std::string bytes;

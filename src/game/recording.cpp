@@ -65,8 +65,10 @@ void Game::beginRecording() {
 }
 
 void Game::afterTick(RoundEnd ended) {
-    if (!recorder_.tickDone(ended != RoundEnd::None)) return;
-    recorder_.check(stateHash(match_, screen_), rasterHash(field_), ended != RoundEnd::None);
+    const bool roundEnded = ended != RoundEnd::None;
+    if (!recorder_.tickDone(roundEnded)) return;
+    recorder_.check(roundEnded ? stateHash(match_, screen_) : matchHash(match_), rasterHash(field_),
+                    roundEnded);
     if (ended == RoundEnd::MatchOver) recorder_.end(replay::EndReason::MatchOver);
 }
 

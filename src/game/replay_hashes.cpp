@@ -40,9 +40,12 @@ struct Hash {
     // Bytes eight at a time.
     void add(const void* bytes, std::size_t size) {
         const char* at = static_cast<const char*>(bytes);
-        for (std::size_t i = 0; i < size; i += 8) {
+        std::size_t i = 0;
+        for (uint64_t word; i + 8 <= size; i += 8) // a whole word is copied inline, never a library call
+            std::memcpy(&word, at + i, 8), add(word);
+        if (i < size) {
             uint64_t word = 0;
-            std::memcpy(&word, at + i, std::min<std::size_t>(8, size - i));
+            std::memcpy(&word, at + i, size - i);
             add(word);
         }
     }
@@ -89,8 +92,10 @@ std::vector<Panel*> panelsOf(Screen& s) {
     return all;
 }
 
-uint64_t stateHash(const Match& m, const Screen& screen) {
-    Hash h;
+namespace {
+
+// The match alone: what its rules decide.
+void addMatch(Hash& h, const Match& m) {
     h.add(int(m.mode)), h.add(m.air), h.add(m.sound), h.add(m.turn), h.add(m.direction),
         h.add(int(m.roundEnd)), h.add(uint64_t(m.paused));
     h.add(m.settings.keyboardType), h.add(m.settings.handlingPeriod), h.add(m.settings.opponent);
@@ -114,6 +119,10 @@ uint64_t stateHash(const Match& m, const Screen& screen) {
     }
     // The trail's points show on the battlefield, drawn and erased: its raster hash covers them.
     h.add(m.measures.scale), h.add(m.trail.newest);
+}
+
+// The screen's labels, panels and focus: what the match shows of itself.
+void addScreen(Hash& h, const Screen& screen) {
     auto corner = [](int a, int b) { return uint64_t(uint32_t(a)) << 32 | uint32_t(b); };
     forEachPart(
         screen,
@@ -128,6 +137,20 @@ uint64_t stateHash(const Match& m, const Screen& screen) {
                 h.add(corner(p.rect.width, p.rect.height));
         });
     h.add(screen.focus ? int(*screen.focus) + 1 : 0);
+}
+
+} // namespace
+
+uint64_t matchHash(const Match& match) {
+    Hash h;
+    addMatch(h, match);
+    return h.value();
+}
+
+uint64_t stateHash(const Match& match, const Screen& screen) {
+    Hash h;
+    addMatch(h, match);
+    addScreen(h, screen);
     return h.value();
 }
 

@@ -19,6 +19,10 @@ constexpr uint16_t kSimulationVersion = 1;
 std::vector<Label*> labelsOf(Screen& screen);
 std::vector<Panel*> panelsOf(Screen& screen);
 
+// A check between two round ends hashes the match alone (it costs a few hundred words, next to nothing
+// beside a hundred ticks); a round end's check also hashes every label and panel of the screen, so a
+// playback that shows a match otherwise than it was shown is caught by the end of the round at the latest.
+uint64_t matchHash(const Match& match);
 uint64_t stateHash(const Match& match, const Screen& screen);
 uint64_t rasterHash(const Battlefield& field);
 

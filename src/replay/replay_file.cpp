@@ -217,6 +217,7 @@ Reading readReplay(const std::string& bytes, uint16_t simulationVersion) {
                                                 " is not this game's (" + std::to_string(kFormatVersion) +
                                                 ")");
     Reading r;
+    r.format = format;
     Header& h = r.header;
     h.simulationVersion = in.get<uint16_t>();
     if (in.ok() && h.simulationVersion != simulationVersion)

@@ -21,8 +21,11 @@
 namespace kestrum::replay {
 
 constexpr char kMagic[8] = {'K', 'E', 'S', 'T', 'R', 'U', 'M', 'R'};
-constexpr uint16_t kFormatVersion = 2;
-constexpr uint16_t kOldestFormat = 1;           // format 1 had no round results: they were off
+constexpr uint16_t kFormatVersion = 3;
+constexpr uint16_t kOldestFormat = 1; // format 1 had no round results: they were off
+// From format 3 on, a check that is not a round end's hashes the match without the screen (formats 1 and 2
+// hashed the screen at every check); the bytes are laid out alike.
+constexpr uint16_t kFirstFormatWithLightChecks = 3;
 constexpr int kCheckEvery = 100;                // ticks between two state hashes
 constexpr std::size_t kLargestFile = 4u << 20;  // bytes (hours of play); a longer file is refused unread
 constexpr uint32_t kLongestMatch = 25'000'000u; // ticks (more than the largest file holds); more is refused
@@ -111,7 +114,8 @@ void appendEvent(std::string& out, const Event& event, uint32_t previousTick);
 struct Reading {
     enum class Status { Ok, NotAReplay, OtherFormat, OtherSimulation, TooLarge, Damaged };
     Status status = Status::Damaged;
-    std::string problem; // what is wrong, for a person
+    std::string problem;              // what is wrong, for a person
+    uint16_t format = kFormatVersion; // the file's own
     Header header;
     std::vector<Event> events;
     bool ended = false; // the stream closes with an End event (else it was cut short)
