@@ -214,13 +214,17 @@ TEST(Mixer, PlaysEachSoundWholeMixesRepeatsAndClips) {
     m.setSound(1, mono(1000, {30000, -30000}));
     // Plays of either sound asked for while the output was not running are dropped, not played late.
     m.play(0), m.play(1), m.play(1);
+    EXPECT_FALSE(m.silent()) << "plays wait to start";
     m.dropPending();
+    EXPECT_TRUE(m.silent());
     EXPECT_EQ(render(m, 2), Samples(4, 0));
     m.play(0);
+    EXPECT_FALSE(m.silent()) << "a play waits to start";
     EXPECT_EQ(render(m, 2), (Samples{100, 100, 200, 200}));
+    EXPECT_FALSE(m.silent()) << "a sound plays";
     m.play(0); // again while it plays: starts afresh beside the first, which runs to its end
     EXPECT_EQ(render(m, 3), (Samples{400, 400, 200, 200, 300, 300}));
-    EXPECT_EQ(m.playing(), 0u);
+    EXPECT_TRUE(m.silent() && m.playing() == 0);
     m.play(1), m.play(1); // too loud together: clipped, not wrapped
     EXPECT_EQ(render(m, 2), (Samples{32767, 32767, -32768, -32768}));
     m.setSound(1, nullptr); // a slot without a sound (missing file) is silent

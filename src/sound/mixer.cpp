@@ -25,6 +25,12 @@ void Mixer::dropPending() {
         started_[s] = asked_[s].load(std::memory_order_acquire);
 }
 
+bool Mixer::silent() const {
+    for (size_t s = 0; s < kSounds; ++s)
+        if (asked_[s].load(std::memory_order_acquire) != started_[s]) return false;
+    return voices_.empty();
+}
+
 void Mixer::render(int16_t* out, size_t frames) {
     for (size_t s = 0; s < kSounds; ++s) {
         const uint32_t asked = asked_[s].load(std::memory_order_acquire);

@@ -43,6 +43,8 @@ class Mixer {
 
     // Audio thread. Sounds still playing.
     size_t playing() const { return voices_.size(); }
+    // Audio thread. Nothing plays and no play waits to start: a render would give only silence.
+    bool silent() const;
 
   private:
     struct Voice {

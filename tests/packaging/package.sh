@@ -37,7 +37,7 @@ dpkg-deb -I "$deb"
 [[ $(field Maintainer) == *@* ]] || fail "no maintainer address"
 [[ $(field Description) == *artillery* ]] || fail "no description"
 depends=$(field Depends)
-for needed in libc6 libqt6widgets6 libqt6multimedia6 libstdc++6 qt6-qpa-plugins fonts-ipafont-gothic; do
+for needed in libc6 libqt6widgets6 libpulse0 libstdc++6 qt6-qpa-plugins fonts-ipafont-gothic; do
     [[ ", $depends" == *", $needed "* || ", $depends," == *", $needed,"* ]] || fail "Depends lacks $needed: $depends"
 done
 # The copyright file in Debian's machine-readable format: its header, and a licence for every file.
