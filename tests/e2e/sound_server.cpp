@@ -8,6 +8,11 @@
 // before the next); large ones 1 s apart, so that each starts while the one before still plays and the two
 // mix.
 //
+// Before that, the server is made to misbehave: stopped (SIGSTOP) while a game starts its sound and
+// then ends, left stopped, resumed or killed as the program ends, which must take under 2 s with
+// status 0; killed before a game starts and then started, and killed during a game and started
+// again, after which sound must come back. And with nothing to play the sound thread must sleep.
+//
 // Exit 77 (skipped) only where PulseAudio cannot be started.
 
 #include <algorithm>
@@ -20,6 +25,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -108,7 +114,14 @@ class SoundServer {
         ::setenv("PULSE_SERVER", ("unix:" + socket()).c_str(), 1);
         ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
 
-        const int log = ::open((folder / "pulseaudio.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        launch();
+    }
+    ~SoundServer() { stop(pid_); }
+
+    // Starts (again) on the same socket; false when it does not answer within 30 s.
+    bool launch() {
+        ::unlink(socket().c_str());
+        const int log = ::open((folder_ / "pulseaudio.log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         // --system=false: as root PulseAudio would otherwise refuse or warn about a system daemon.
         pid_ = spawn({"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
                       "--use-pid-file=false", "--log-target=stderr", "-L",
@@ -116,6 +129,7 @@ class SoundServer {
                       "module-native-protocol-unix socket=" + socket() + " auth-anonymous=1"},
                      log, log);
         ::close(log);
+        ready_ = false;
         for (int i = 0; i < 300 && !ready_; ++i) { // up to 30 s on a busy machine
             if (exited(pid_)) {
                 pid_ = -1;
@@ -124,8 +138,15 @@ class SoundServer {
             ready_ = canConnect(socket());
             if (!ready_) std::this_thread::sleep_for(100ms);
         }
+        return ready_;
     }
-    ~SoundServer() { stop(pid_); }
+    // Stops answering (as a server the system has paused), answers again, or is gone.
+    void pause() { ::kill(pid_, SIGSTOP); }
+    void resume() { ::kill(pid_, SIGCONT); }
+    void kill() {
+        ::kill(pid_, SIGKILL), ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
 
     bool ready() const { return ready_; }
     std::string socket() const { return (folder_ / "sock").string(); }
@@ -408,6 +429,172 @@ bool playAndFind(const fs::path& folder, const fs::path& program, const std::vec
     return failures == 0;
 }
 
+// ---- Silence, a server that stops answering or goes away ----------------------------------------
+
+// How often this process's sound thread has been woken so far; -1 when there is no such thread.
+long soundThreadWakeUps() {
+    std::error_code ec;
+    for (const auto& task : fs::directory_iterator("/proc/self/task", ec)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        if (name != "kestrum-sound") continue;
+        std::ifstream status(task.path() / "status");
+        long wakeUps = 0;
+        for (std::string line; std::getline(status, line);)
+            if (line.starts_with("voluntary_ctxt_switches:") ||
+                line.starts_with("nonvoluntary_ctxt_switches:"))
+                wakeUps += std::stol(line.substr(line.find(':') + 1));
+        return wakeUps;
+    }
+    return -1;
+}
+
+// Asks `done` every 10 ms until it says yes (true) or the limit has passed (false).
+bool waitFor(const std::function<bool()>& done, Clock::duration limit) {
+    for (const auto deadline = Clock::now() + limit; Clock::now() < deadline;
+         std::this_thread::sleep_for(10ms))
+        if (done()) return true;
+    return done();
+}
+
+// With nothing to play the sound thread sleeps: before the first sound and after one.
+void sleepsThroughSilence(const fs::path& program) {
+    kestrum::qt::QtPlatform platform(program.string());
+    kestrum::qt::SoundPlayer& player = platform.soundPlayer();
+    player.setFile(kestrum::SoundId::Explosion, (program / "BAN.WAV").string());
+    player.setPluginPath(KESTRUM_SOUND_PLUGIN);
+    player.start();
+    check(waitFor([&] { return player.running(); }, 30s), "the sound output did not start");
+    auto wakeUpsIn = [](std::chrono::milliseconds window) {
+        const long before = soundThreadWakeUps();
+        std::this_thread::sleep_for(window);
+        return soundThreadWakeUps() - before;
+    };
+    std::this_thread::sleep_for(300ms);
+    const long beforeAnySound = wakeUpsIn(2000ms);
+    player.play(kestrum::SoundId::Explosion);
+    std::this_thread::sleep_for(1500ms); // the sound (0.7 s) and what the server still held
+    const long afterASound = wakeUpsIn(2000ms);
+    std::printf("sound thread wake-ups in 2 s of silence: %ld before any sound, %ld after one\n",
+                beforeAnySound, afterASound);
+    check(beforeAnySound >= 0 && beforeAnySound <= 5 && afterASound >= 0 && afterASound <= 5,
+          "the sound thread wakes while nothing plays");
+}
+
+// A child that runs the game's platform as the program does and asks for a sound, with the server
+// stopped before it started or stopped by the parent once the sound plays. It writes one byte to
+// `ready`, then at the byte from `go` ends the way the program ends: by returning from main after
+// the window closed, or through "n" at the restart prompt.
+[[noreturn]] void endingChild(const fs::path& program, int ready, int go, bool serverStopped,
+                              bool throughRestartPrompt) {
+    int argc = 1;
+    char name[] = "kestrum";
+    char* argv[] = {name, nullptr};
+    {
+        QApplication app(argc, argv);
+        kestrum::qt::QtPlatform platform(program.string());
+        kestrum::Game game(platform, platform);
+        game.load();
+        kestrum::qt::SoundPlayer& player = platform.soundPlayer();
+        player.setPluginPath(KESTRUM_SOUND_PLUGIN);
+        player.start();
+        if (serverStopped)
+            std::this_thread::sleep_for(300ms); // the sound thread now waits for the server
+        else if (!waitFor([&] { return player.running(); }, 30s))
+            std::_Exit(4);
+        platform.play(kestrum::SoundId::Explosion);
+        char byte = 0;
+        if (::write(ready, "r", 1) != 1 || ::read(go, &byte, 1) != 1) std::_Exit(3);
+        if (throughRestartPrompt) platform.quit(0);
+    }
+    std::exit(0);
+}
+
+// The program ends within 2 s with status 0 whatever the server does: stopped as the game starts
+// its sound or while a sound plays, and then staying stopped, resuming or being killed just as the
+// program ends (a few milliseconds apart from run to run). Runs before this process makes its own
+// QApplication: the children are forked from a process without Qt's threads.
+void endsWhateverTheServerDoes(SoundServer& server, const fs::path& program) {
+    const char* what[] = {"stays stopped", "resumes", "is killed"};
+    for (bool stoppedFirst : {true, false})
+        for (int mode = 0; mode < 3; ++mode)
+            for (int run = 0; run < (mode == 1 ? 6 : 2); ++run) {
+                if (stoppedFirst) server.pause();
+                int toParent[2], toChild[2];
+                if (::pipe(toParent) != 0 || ::pipe(toChild) != 0) return check(false, "no pipe");
+                std::fflush(nullptr);
+                const pid_t child = ::fork();
+                if (child == 0) {
+                    ::close(toParent[0]), ::close(toChild[1]);
+                    endingChild(program, toParent[1], toChild[0], stoppedFirst, run % 2 == 1);
+                }
+                ::close(toParent[1]), ::close(toChild[0]);
+                char byte = 0;
+                const bool began = ::read(toParent[0], &byte, 1) == 1;
+                if (!stoppedFirst) server.pause();
+                const auto closing = Clock::now();
+                const bool told = ::write(toChild[1], "g", 1) == 1;
+                ::close(toParent[0]), ::close(toChild[1]);
+                std::this_thread::sleep_for(std::chrono::milliseconds(run * 2));
+                if (mode == 1) server.resume();
+                if (mode == 2) server.kill();
+                int status = -1;
+                const bool ended = waitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 5s);
+                const double seconds = std::chrono::duration<double>(Clock::now() - closing).count();
+                if (!ended) ::kill(child, SIGKILL), ::waitpid(child, &status, 0);
+                const std::string when =
+                    stoppedFirst ? "stopped as the sound starts" : "stopped while it plays";
+                std::printf("server %s and %s, ending %s: ended after %.2f s, status %d\n", when.c_str(),
+                            what[mode], run % 2 ? "through the restart prompt" : "after the window", seconds,
+                            WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+                check(began && told && ended && seconds <= 2.0 && WIFEXITED(status) &&
+                          WEXITSTATUS(status) == 0,
+                      "the program did not end within 2 s with status 0 when the server was " + when +
+                          " and " + what[mode]);
+                if (mode == 0) server.resume();
+                if (mode == 2) check(server.launch(), "PulseAudio did not start again");
+            }
+}
+
+// Sound comes back: for a game started with no server once one starts, and after the server is
+// killed once it is back. Each time a play is then heard.
+void comesBack(SoundServer& server, const fs::path& folder, const fs::path& program) {
+    server.kill();
+    kestrum::qt::QtPlatform platform(program.string());
+    kestrum::qt::SoundPlayer& player = platform.soundPlayer();
+    player.setFile(kestrum::SoundId::Explosion, (program / "BAN.WAV").string());
+    player.setPluginPath(KESTRUM_SOUND_PLUGIN);
+    player.start();
+    std::this_thread::sleep_for(500ms);
+    check(!player.running(), "an output runs without a server");
+    auto heard = [&](const char* when) {
+        Recorder recorder(folder);
+        check(waitFor([&] { return recorder.recorded() >= kRate / 4; }, 10s), "parec recorded nothing");
+        player.play(kestrum::SoundId::Explosion);
+        std::this_thread::sleep_for(1000ms);
+        recorder.finish();
+        double loudest = 0;
+        for (double sample : recorder.samples())
+            loudest = std::max(loudest, std::abs(sample));
+        check(loudest > 1000, std::string("no sound heard ") + when);
+    };
+    for (const char* when : {"in a game started without a server", "after the server was killed"}) {
+        check(server.launch(), "PulseAudio did not start again");
+        const auto started = Clock::now();
+        const bool back = waitFor([&] { return player.running(); }, 10s);
+        std::printf("sound back %.1f s after the server started (%s)\n",
+                    std::chrono::duration<double>(Clock::now() - started).count(), when);
+        check(back, std::string("the sound did not come back ") + when);
+        if (back) heard(when);
+        if (when[0] == 'i') {
+            server.kill();
+            check(waitFor([&] { return !player.running(); }, 5s),
+                  "the output still runs after the server was killed");
+        }
+    }
+}
+
 int main(int argc, char** argv) {
     char pattern[] = "/tmp/kestrum-sound.XXXXXX";
     const char* made = ::mkdtemp(pattern);
@@ -439,7 +626,11 @@ int main(int argc, char** argv) {
     const std::vector<double> baseExplosion = loadFile(program / "BIGBAN.WAV");
 
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    endsWhateverTheServerDoes(server, program);
     QApplication app(argc, argv);
+    comesBack(server, folder, program);
+    sleepsThroughSilence(program);
+    if (failures) return 1;
     // A busy machine can spoil more than one play; a fault of the game spoils them every time, so
     // a second run tells the two apart.
     for (int attempt = 1; attempt <= 2; ++attempt) {
