@@ -40,7 +40,7 @@ OpenSoundOutput loadPlugin(const std::vector<std::string>& candidates) {
 }
 
 // The mixer as the output sees it, on the sound thread.
-class MixerSource : public SoundSource {
+class MixerSource final : public SoundSource {
   public:
     explicit MixerSource(SoundPlayer::Shared& shared) : shared_(shared) {}
 
