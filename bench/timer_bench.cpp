@@ -179,12 +179,16 @@ MatchCpu measureMatchCpu(benchmark::State& state, QtMatch& match) {
     match.window.show();
     runEventLoopFor(kSettle);
 
+    // A timer resting through quiet ticks delivers them when it wakes: the ticks due at either end of
+    // the measured time are counted in it.
+    match.platform.tickTimer().catchUp();
     const int ticks0 = ticks, paints0 = counter.paints;
     const double cpu0 = processCpuSeconds();
     const auto wall0 = Clock::now();
     for (auto _ : state) {
         KESTRUM_COUNT_START();
         runEventLoopFor(std::chrono::seconds(3));
+        match.platform.tickTimer().catchUp();
         KESTRUM_COUNT_STOP();
     }
     const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();

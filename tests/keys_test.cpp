@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
+#include <utility>
 
+#include "game/replay_hashes.h"
 #include "sim_fixture.h"
 
 using namespace kestrum;
@@ -72,4 +75,48 @@ TEST(Keys, HeldAmountsEndWhenTheSettingsDialogTakesTheKeyboard) {
     EXPECT_EQ(ticks(64), then) << "no key is held after the dialog";
     h.press(vk::D); // held again afterwards, it counts again
     EXPECT_GT(ticks(32).first, then.first);
+}
+
+TEST(Keys, TicksPromisedQuietChangeNothingShownUntilTheNextKey) {
+    // A window runs the ticks the game calls quiet late, in one go before the next key: each of them
+    // must leave the screen and the battlefield as they were. Cursor, place and held keys of both
+    // seats, and a shell from each side whose trail the ring erases 4000 ticks later.
+    SimMatch h("1");
+    const KeyMap& right = h.match().settings.secondSeatKeys;
+    auto launch = [&](int p) { // loading time 0.02 s, steep enough to stay over the field
+        float* param = h.projectile(p, 1).params;
+        param[0] = 1, param[1] = 120, param[2] = 78, param[3] = 0.02f;
+        h.player(p).panel.slot = 1;
+        h.press(p == 0 ? vk::X : right[SeatKey::Launch]);
+    };
+    const std::pair<int, std::function<void()>> script[] = {
+        {40, [&] { h.press(vk::S); }},
+        {75, [&] { h.press(vk::Q); }},
+        {120, [&] { h.press(vk::D); }},
+        {180, [&] { h.game->keyUp(vk::D); }},
+        {200, [&] { launch(0); }},
+        {220, [&] { launch(1); }},
+        {300, [&] { h.press(right[SeatKey::Down]); }},
+        {301, [&] { h.press(right[SeatKey::Increase]); }},
+        {361, [&] { h.game->keyUp(right[SeatKey::Increase]); }},
+        {900, [&] { h.press(vk::W); }},
+        {2500, [&] { h.press(right[SeatKey::Up]), h.press(right[SeatKey::PlaceUp]); }}};
+    int promisedUntil = 0, promised = 0;
+    Screen before;
+    uint64_t raster = 0;
+    for (int t = 0; t < 6000; ++t) {
+        for (const auto& [at, input] : script)
+            if (t == at) input(), promisedUntil = 0;
+        if (const int ahead = h.game->quietTicksAhead(50); ahead > 0 && promisedUntil <= t) {
+            before = h.screen(), raster = rasterHash(h.game->field());
+            promisedUntil = t + ahead;
+        }
+        h.game->tick();
+        if (t < promisedUntil) {
+            ++promised;
+            ASSERT_TRUE(h.screen() == before && rasterHash(h.game->field()) == raster) << "tick " << t;
+        }
+    }
+    EXPECT_TRUE(h.projectile(0, 1).state == ProjectileState::Idle && h.projectile(1, 1).launchCopy[1] == 120);
+    EXPECT_GT(promised, 2500) << "too few ticks were promised quiet to test anything";
 }

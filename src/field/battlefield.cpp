@@ -90,6 +90,12 @@ void Battlefield::setPoint(double x, double y, uint32_t rgb) {
     }
 }
 
+bool Battlefield::changesSurface(double x, double y, uint32_t rgb) const {
+    int ix, iy;
+    if (!toPixel(x, y, ix, iy)) return false;
+    return surfaceBlank_ ? rgb != colour::screenCyan : surface_.at(ix, iy) != rgb;
+}
+
 void Battlefield::print(int x, int y, const std::string& text, double points, uint32_t colour) {
     texts_.push_back({x, y, text, points, colour});
     changedAll();

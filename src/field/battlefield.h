@@ -57,6 +57,8 @@ class Battlefield {
     // Drawing surface.
     void clear();
     void setPoint(double x, double y, uint32_t colour);
+    // Whether setPoint(x, y, colour) would change anything.
+    bool changesSurface(double x, double y, uint32_t colour) const;
     void print(int x, int y, const std::string& text, double points, uint32_t colour);
     const std::vector<PrintedText>& texts() const { return texts_; }
     // Nothing drawn on the surface and no picture shown: the whole field is sky.

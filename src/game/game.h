@@ -41,6 +41,12 @@ class Game {
     void load();      // once, before the window is first shown
     void startTick(); // the one-shot start timer fired
     void tick();      // the simulation timer fired
+    // How many of the coming ticks, up to `most`, are sure to change nothing the window shows when no
+    // entry point is called in between: a window may run them late, in one go, before the next key.
+    // They change only the turn, the phases and the trail ring's place. 0 while anything flies or
+    // explodes, an adjust key is held, a round's result is on show, the computer plays or a dialog
+    // is open, and until both players' panels have come round to show the last key.
+    int quietTicksAhead(int most) const;
     void keyDown(int16_t keyCode, int16_t modifiers);
     void keyUp(int16_t keyCode);
     // The window lost the keyboard (a dialog, another window, minimised): the key-ups will go
@@ -161,6 +167,8 @@ class Game {
     Screen startScreen_; // the screen as the start tick left it: what a match inherits is told from it
     bool replaying_ = false;
     bool dialogOpen_ = false; // the settings dialog (or one of its message boxes) has the keyboard
+    int settledTicks_ = 0;    // ticks in a row that ran with nothing moving and no entry point between
+    bool restful() const;     // nothing moves or counts down, nothing held, no computer, no dialog
 };
 
 } // namespace kestrum

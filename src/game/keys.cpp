@@ -21,6 +21,7 @@ int16_t amount(int16_t place) {
 } // namespace
 
 void Game::keyDown(int16_t keyCode, int16_t modifiers) {
+    settledTicks_ = 0;
     recorder_.add(replay::Event::key(true, keyCode, modifiers));
     // A prompt box with the focus takes every keystroke itself. Code 0 is a key the window could not
     // name: it must not match an unset entry of the second player's map.
@@ -79,6 +80,7 @@ bool Game::seatKeyDown(int player, int16_t keyCode) {
 }
 
 void Game::keyUp(int16_t keyCode) {
+    settledTicks_ = 0;
     recorder_.add(replay::Event::key(false, keyCode));
     if (screen_.focus || keyCode == 0) return;
     for (int p = 0; p < kPlayers; ++p) {
@@ -91,6 +93,7 @@ void Game::keyUp(int16_t keyCode) {
 }
 
 void Game::releaseAllKeys() {
+    settledTicks_ = 0;
     recorder_.add(replay::Event::of(replay::EventKind::ReleaseAll));
     for (Player& player : match_.players)
         player.panel.step = 0;

@@ -7,6 +7,7 @@
 namespace kestrum {
 
 void Game::setBoxText(Box b, const std::string& text) {
+    settledTicks_ = 0;
     TextBox& box = screen_.box(b);
     if (box.text == text) return; // the same text raises no change
     box.text = text;
@@ -29,6 +30,7 @@ void Game::setBoxText(Box b, const std::string& text) {
 }
 
 void Game::focusBox(Box b) {
+    settledTicks_ = 0;
     screen_.focus = b;
 }
 

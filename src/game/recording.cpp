@@ -86,6 +86,7 @@ void Game::loadReplay(const replay::Header& h) {
 }
 
 void Game::startReplay(const replay::Header& h) {
+    settledTicks_ = 0;
     match_.turn = h.turn;
     match_.trail.newest = h.trailNewest;
     for (int p = 0; p < kPlayers; ++p)

@@ -10,6 +10,7 @@
 namespace kestrum {
 
 void Game::load() {
+    settledTicks_ = 0;
     // The layout draws from the generator every round.
     seed(platform_.clockSeed());
     prepareWindow(platform_.twipsPerPixelX(), platform_.twipsPerPixelY());
@@ -103,6 +104,7 @@ void Game::findFiles() {
 }
 
 void Game::startTick() {
+    settledTicks_ = 0;
     sizeExplosions();
     openPrompts();
     platform_.setStartInterval(0);

@@ -24,6 +24,7 @@ void Game::tick() {
     // The end of a round on show: nothing moves, the computer waits too.
     if (match_.resultTicks > 0) {
         if (--match_.resultTicks == 0) endRound();
+        settledTicks_ = 0;
         afterTick(RoundEnd::None);
         return;
     }
@@ -69,7 +70,36 @@ void Game::tick() {
         screen_.restartPanel.visible = true;
         screen_.focus = Box::Restart;
     }
+    settledTicks_ = restful() ? settledTicks_ + 1 : 0;
     afterTick(ended);
+}
+
+bool Game::restful() const {
+    if (match_.resultTicks > 0 || match_.roundEnd != RoundEnd::None || opponentSeat_.computer() ||
+        dialogOpen_)
+        return false;
+    for (const Player& player : match_.players) {
+        if (player.panel.step != 0) return false;
+        for (const Projectile& projectile : player.projectiles)
+            if (projectile.state != ProjectileState::Idle) return false;
+    }
+    return true;
+}
+
+int Game::quietTicksAhead(int most) const {
+    // A tick at rest redraws the panels of the player in turn; once both players' phases have come
+    // round to 0 since the last key, it writes what is already there. Until then it may still show it.
+    constexpr int kBothPlayersRound = 2 * 8;
+    if (settledTicks_ <= kBothPlayersRound || !restful()) return 0;
+    // What it still changes: the trail points it erases, unless they are sky already.
+    const Trail& trail = match_.trail;
+    int entry = trail.newest;
+    for (int ahead = 0; ahead < most; ++ahead)
+        for (int slot = 0; slot < kSlots; ++slot) {
+            entry = entry < kTrailRing ? entry + 1 : 1;
+            if (field_.changesSurface(trail.x[entry], trail.y[entry], colour::screenCyan)) return ahead;
+        }
+    return most;
 }
 
 // The destroyed base's last fireball and who won stay on screen for two seconds of ticks.

@@ -31,6 +31,9 @@ namespace kestrum::qt {
 
 namespace {
 
+// The longest the tick timer sleeps through quiet ticks: a key then waits on at most this many.
+constexpr int kLongestRestMs = 500;
+
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -361,6 +364,11 @@ MainWindow::MainWindow(Game& game, QtPlatform& platform, QWidget* parent)
     platform_.setMainWindow(this);
     platform_.setSettingsPath([this] { return game_.match().settingsPath; });
     connect(&platform_.tickTimer(), &TickTimer::timeout, this, [this] {
+        // A tick run late that the game promised would change nothing: no screen to bring up to date.
+        if (platform_.tickTimer().deliveringQuietTick()) {
+            if (!platform_.quitting()) game_.tick();
+            return;
+        }
         handle([this] {
             if (replay_)
                 advanceReplay();
@@ -412,8 +420,15 @@ void MainWindow::mirrorBox(Box b) {
 
 template <typename Handler> void MainWindow::handle(Handler&& handler) {
     if (platform_.quitting()) return; // the program is ending: nothing more reaches the game
+    // Ticks slept through come first, in their order with the keys as if they had run on time.
+    TickTimer& timer = platform_.tickTimer();
+    if (!replay_) timer.catchUp();
     handler();
-    if (!platform_.quitting()) syncFromModel();
+    if (platform_.quitting()) return;
+    syncFromModel();
+    // Half a second of quiet ticks at most, so that a key never waits on many.
+    if (!replay_ && timer.isActive())
+        timer.rest(game_.quietTicksAhead(std::max(1, kLongestRestMs / std::max(1, timer.interval()))));
 }
 
 void MainWindow::runLoadStep() {

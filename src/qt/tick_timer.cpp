@@ -2,6 +2,8 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
+
 #ifdef __linux__
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -15,6 +17,9 @@ namespace kestrum::qt {
 TickTimer::TickTimer(QObject* parent) : QObject(parent) {
     fallback_.setTimerType(Qt::PreciseTimer);
     connect(&fallback_, &QTimer::timeout, this, &TickTimer::timeout);
+    wake_.setTimerType(Qt::PreciseTimer);
+    wake_.setSingleShot(true);
+    connect(&wake_, &QTimer::timeout, this, &TickTimer::catchUp);
 #ifdef __linux__
     fd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd_ >= 0) {
@@ -34,6 +39,8 @@ TickTimer::~TickTimer() {
 void TickTimer::start(int milliseconds) {
     interval_ = milliseconds;
     active_ = true;
+    restTicks_ = 0;
+    wake_.stop();
 #ifdef __linux__
     if (fd_ >= 0) {
         itimerspec period{};
@@ -51,6 +58,8 @@ void TickTimer::start(int milliseconds) {
 
 void TickTimer::stop() {
     active_ = false;
+    restTicks_ = 0;
+    wake_.stop();
     fallback_.stop();
 #ifdef __linux__
     if (fd_ >= 0) {
@@ -58,6 +67,40 @@ void TickTimer::stop() {
         ::timerfd_settime(fd_, 0, &off, nullptr);
         notifier_->setEnabled(false);
     }
+#endif
+}
+
+void TickTimer::rest(int ticks) {
+#ifdef __linux__
+    if (fd_ < 0 || !active_ || quietLeft_ > 0) return;
+    restTicks_ = ticks;
+    notifier_->setEnabled(ticks <= 0);
+    // Half a period after the last quiet tick fell due: the one after it is then shown on time.
+    if (ticks > 0)
+        wake_.start(ticks * interval_ + interval_ / 2);
+    else
+        wake_.stop();
+#else
+    (void)ticks;
+#endif
+}
+
+void TickTimer::catchUp() {
+#ifdef __linux__
+    if (restTicks_ <= 0) return;
+    const int promised = restTicks_;
+    restTicks_ = 0;
+    wake_.stop();
+    notifier_->setEnabled(true);
+    uint64_t due = 0;
+    if (::read(fd_, &due, sizeof due) != ssize_t(sizeof due)) return; // none due yet
+    // Past the promised ones, a wake-up that came late delivers one tick, as any timer would.
+    const int ticks = int(std::min<uint64_t>(due, uint64_t(promised) + 1));
+    for (int n = 1; n <= ticks && active_; ++n) {
+        quietLeft_ = ticks - n;
+        emit timeout();
+    }
+    quietLeft_ = 0;
 #endif
 }
 

@@ -224,6 +224,24 @@ TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndHeldKeysEndWhenTheWindowLosesT
     EXPECT_TRUE(step(0) == 0 && step(1) == 0);
 }
 
+TEST(MainWindow, TheTickTimerSleepsThroughQuietTicksAndRunsThemBeforeTheNextKey) {
+    Shell shell;
+    qt::MainWindow& window = shell.window;
+    window.show();
+    ASSERT_TRUE(waitFor([&] { return window.boxEdit(Box::Mode)->isVisible(); }));
+    for (auto [box, text] : {std::pair{Box::Mode, "1"}, {Box::Air, "n"}, {Box::Sound, "n"}})
+        send(window.boxEdit(box), text); // the timer then ticks every 10 ms
+    int ticks = 0;
+    QObject::connect(&shell.platform.tickTimer(), &qt::TickTimer::timeout, [&] { ++ticks; });
+    // Nothing flies and no key is held: once both panels have come round, the timer rests.
+    ASSERT_TRUE(waitFor([&] { return ticks > 40; }));
+    const int before = ticks;
+    QThread::msleep(120); // twelve ticks come due and nothing runs them
+    send(&window, {}, QEvent::KeyPress, Qt::Key_S);
+    EXPECT_GE(ticks - before, 11) << "the ticks due did not run before the key";
+    EXPECT_EQ(shell.game.match().players[0].panel.cursor, 1);
+}
+
 TEST(MainWindow, ClosingTheFirstRunDialogEndsTheProgramBeforeTheWindowShows) {
     kestrum::testing::TempFolder folder; // no config.txt
     auto start = [&] {
