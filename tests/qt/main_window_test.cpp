@@ -191,6 +191,7 @@ TEST(MainWindow, PromptBoxesAndKeysDriveTheGameAndHeldKeysEndWhenTheWindowLosesT
     Shell shell;
     qt::MainWindow& window = shell.window;
     window.show();
+    EXPECT_TRUE(window.boxEdit(Box::Mode)->isVisible()) << "the first frame shows the first prompt";
     window.activateWindow();
     ASSERT_TRUE(waitFor([&] { return window.boxEdit(Box::Mode)->isVisible() && window.isActiveWindow(); }));
     send(window.boxEdit(Box::Mode), "1");
