@@ -114,23 +114,23 @@ bool spriteAt(const Sprite& s, int x, int y, uint32_t& colour) {
     return true;
 }
 
-// Draws a sprite over a full-size frame, clipped to it.
-void blit(const Sprite& s, std::vector<uint32_t>& out) {
+// Draws a sprite over rows first..last-1 of the frame (out holds those rows), clipped to them.
+void blit(const Sprite& s, int first, int last, uint32_t* out) {
     if (!s.visible || !s.bitmap || s.bitmap->width <= 0 || s.bitmap->height <= 0 || s.width <= 0 ||
         s.height <= 0)
         return;
     const int x0 = std::max(0, s.left), x1 = std::min(Battlefield::kWidth, s.left + s.width);
-    const int y0 = std::max(0, s.top), y1 = std::min(Battlefield::kHeight, s.top + s.height);
+    const int y0 = std::max(first, s.top), y1 = std::min(last, s.top + s.height);
     if (x0 >= x1 || y0 >= y1) return;
-    std::vector<int> column(size_t(x1 - x0));
+    int column[Battlefield::kWidth];
     for (int x = x0; x < x1; ++x)
-        column[size_t(x - x0)] = stretchSource(x - s.left, s.bitmap->width, s.width);
+        column[x - x0] = stretchSource(x - s.left, s.bitmap->width, s.width);
     for (int y = y0; y < y1; ++y) {
         const uint32_t* src = &s.bitmap->pixels[size_t(stretchSource(y - s.top, s.bitmap->height, s.height)) *
                                                 size_t(s.bitmap->width)];
-        uint32_t* dst = &out[size_t(y) * Battlefield::kWidth];
+        uint32_t* dst = out + size_t(y - first) * Battlefield::kWidth;
         for (int x = x0; x < x1; ++x) {
-            const uint32_t c = src[column[size_t(x - x0)]];
+            const uint32_t c = src[column[x - x0]];
             if (c != colour::screenCyan || s.opaque) dst[x] = c;
         }
     }
@@ -153,17 +153,23 @@ int64_t Battlefield::point(double x, double y) const {
 }
 
 void Battlefield::compose(std::vector<uint32_t>& out) const {
+    out.resize(size_t(kWidth) * kHeight);
+    composeRows(0, kHeight, out.data());
+}
+
+void Battlefield::composeRows(int first, int last, uint32_t* out) const {
+    const size_t begin = size_t(first) * kWidth, count = size_t(last - first) * kWidth;
     if (surfaceBlank_)
-        out.assign(size_t(kWidth) * kHeight, colour::screenCyan);
+        std::fill_n(out, count, colour::screenCyan);
     else
-        out.assign(surface_.pixels.begin(), surface_.pixels.end());
-    blit(groundStrip, out);
+        std::copy_n(surface_.pixels.begin() + std::ptrdiff_t(begin), count, out);
+    blit(groundStrip, first, last, out);
     for (const Sprite& s : ground)
-        blit(s, out);
+        blit(s, first, last, out);
     for (const Sprite& s : base)
-        blit(s, out);
+        blit(s, first, last, out);
     for (const Sprite& s : explosion)
-        blit(s, out);
+        blit(s, first, last, out);
 }
 
 void Battlefield::drawBaseBuffer(int player, int w, int h) {

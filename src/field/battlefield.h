@@ -69,6 +69,8 @@ class Battlefield {
 
     // The whole shown picture, row-major kWidth x kHeight.
     void compose(std::vector<uint32_t>& out) const;
+    // Rows first..last-1 of it into out (kWidth per row): a view can compose a band at a time.
+    void composeRows(int first, int last, uint32_t* out) const;
 
     // A hash of the drawing surface kept up as points are drawn: equal surfaces, equal hashes.
     uint64_t surfaceHash() const { return surfaceHash_; }

@@ -70,7 +70,7 @@ class MainWindow : public QWidget {
     QRegion takeChangedRegion();
     QRegion takeFieldChanges();
     const QImage& battlefieldImage(int factor);
-    // The composed raster into an image at `at`, each pixel a factor x factor block.
+    // The battlefield composed into an image at `at`, each pixel a factor x factor block.
     void writeComposed(QImage& target, QPoint at, int factor) const;
     // Shrinks the window if its screen cannot show it whole.
     void fitToScreen();
@@ -124,7 +124,6 @@ class MainWindow : public QWidget {
     int imageFactor_ = 0;
     bool imageStale_ = true; // recompose before the next paint
     std::vector<uint32_t> changedPixels_;
-    std::vector<uint32_t> composed_;
 };
 
 } // namespace kestrum::qt
