@@ -172,6 +172,25 @@ void Battlefield::composeRows(int first, int last, uint32_t* out) const {
         blit(s, first, last, out);
 }
 
+bool Battlefield::pictureOnRow(int y) const {
+    auto covers = [y](const Sprite& s) {
+        return s.visible && s.bitmap && s.bitmap->width > 0 && s.bitmap->height > 0 && s.width > 0 &&
+               s.height > 0 && y >= s.top && y < s.top + s.height && s.left < kWidth && s.left + s.width > 0;
+    };
+    if (covers(groundStrip)) return true;
+    for (const Sprite* group : {ground, base})
+        for (int i = 0; i < 2; ++i)
+            if (covers(group[i])) return true;
+    for (const Sprite& e : explosion)
+        if (covers(e)) return true;
+    return false;
+}
+
+const uint32_t* Battlefield::surfaceRow(int y) const {
+    static const std::vector<uint32_t> sky(kWidth, colour::screenCyan);
+    return surfaceBlank_ ? sky.data() : &surface_.pixels[size_t(y) * kWidth];
+}
+
 void Battlefield::drawBaseBuffer(int player, int w, int h) {
     const Bitmap& src = baseTemplate[player];
     Bitmap& dst = baseBuffer[player];

@@ -71,6 +71,10 @@ class Battlefield {
     void compose(std::vector<uint32_t>& out) const;
     // Rows first..last-1 of it into out (kWidth per row): a view can compose a band at a time.
     void composeRows(int first, int last, uint32_t* out) const;
+    // Whether a visible picture covers some of row y; where none does, the row shows the drawing
+    // surface alone, surfaceRow(y).
+    bool pictureOnRow(int y) const;
+    const uint32_t* surfaceRow(int y) const;
 
     // A hash of the drawing surface kept up as points are drawn: equal surfaces, equal hashes.
     uint64_t surfaceHash() const { return surfaceHash_; }

@@ -783,28 +783,36 @@ const QImage& MainWindow::battlefieldImage(int factor) {
 }
 
 void MainWindow::writeComposed(QImage& target, QPoint at, int factor) const {
-    // A band of rows at a time, composed into a buffer that stays in the cache, then widened.
+    // Rows that no picture covers come straight from the drawing surface; the others are composed
+    // a band at a time into a buffer that stays in the cache.
     constexpr int w = Battlefield::kWidth, h = Battlefield::kHeight, kBand = 8;
+    const Battlefield& field = game_.field();
     std::array<uint32_t, size_t(w) * kBand> band;
     auto line = [&](int y) { return reinterpret_cast<QRgb*>(target.scanLine(y)) + at.x(); };
-    for (int first = 0; first < h; first += kBand) {
-        const int last = std::min(h, first + kBand);
-        game_.field().composeRows(first, last, band.data());
-        for (int y = first; y < last; ++y) {
-            const uint32_t* src = &band[size_t(y - first) * w];
+    auto widen = [&](const uint32_t* src, int y) {
 #if defined(KESTRUM_WIDE_STORES)
-            if (factor == 2 && wideStores()) {
-                widenRowTwiceWide(src, line(at.y() + 2 * y), line(at.y() + 2 * y + 1), w);
-                continue;
-            }
+        if (factor == 2 && wideStores())
+            return widenRowTwiceWide(src, line(at.y() + 2 * y), line(at.y() + 2 * y + 1), w);
 #endif
-            if (factor == 2 && widenRowTwice(src, line(at.y() + 2 * y), line(at.y() + 2 * y + 1), w))
-                continue;
-            QRgb* row = line(at.y() + y * factor);
-            widenRow(src, row, w, factor);
-            for (int k = 1; k < factor; ++k)
-                std::memcpy(line(at.y() + y * factor + k), row, size_t(w) * size_t(factor) * sizeof(QRgb));
+        if (factor == 2 && widenRowTwice(src, line(at.y() + 2 * y), line(at.y() + 2 * y + 1), w)) return;
+        QRgb* row = line(at.y() + y * factor);
+        widenRow(src, row, w, factor);
+        for (int k = 1; k < factor; ++k)
+            std::memcpy(line(at.y() + y * factor + k), row, size_t(w) * size_t(factor) * sizeof(QRgb));
+    };
+    for (int first = 0; first < h;) {
+        if (!field.pictureOnRow(first)) {
+            widen(field.surfaceRow(first), first);
+            ++first;
+            continue;
         }
+        int last = first + 1;
+        while (last < h && last - first < kBand && field.pictureOnRow(last))
+            ++last;
+        field.composeRows(first, last, band.data());
+        for (int y = first; y < last; ++y)
+            widen(&band[size_t(y - first) * w], y);
+        first = last;
     }
     finishStreaming();
 }
