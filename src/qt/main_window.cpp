@@ -227,6 +227,68 @@ bool sameLook(const Label& a, const Label& b) {
            a.rect.width == b.rect.width && a.rect.height == b.rect.height;
 }
 
+// Labels that show the same pixels in their box.
+bool samePixels(const Label& a, const Label& b) {
+    return sameLook(a, b) && a.foreColor == b.foreColor && a.backColor == b.backColor &&
+           a.transparent == b.transparent;
+}
+
+// A painter that copies an image of the device's own pixel size 1:1 onto a raster image: whole
+// pixels, this scale, plain source-over. Its scale and the image's format.
+bool copiesWholePixels(QPainter& p, int& factor, QImage::Format& format) {
+    QPaintEngine* engine = p.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster) return false;
+    const QPaintDevice* device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image) return false;
+    const QTransform& t = p.deviceTransform();
+    factor = int(t.m11());
+    if (t.type() > QTransform::TxScale || factor < 1 || t.m11() != factor || t.m22() != factor ||
+        t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) || p.opacity() != 1.0 ||
+        p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    format = static_cast<const QImage*>(device)->format();
+    return true;
+}
+
+// An opaque label's box as drawLabel paints it, where none of its ink falls outside the box: drawn
+// over black and over white, nothing around the box may change. Null where some ink lies outside.
+QImage keptPixels(const Label& l, const LabelText& text, QSize size, int factor, QImage::Format format) {
+    const QRect box(QPoint(0, 0), size);
+    const Qt::Alignment align = alignmentOf(l);
+    const QRect extent = text.extent(box, align);
+    if (extent.left() < 0 || extent.right() > box.right()) return {};
+    // How far around the box is looked at: past the glyphs' bearings, and a line below and above.
+    const int m = std::max(2 * kInkMargin, extent.height());
+    const QRect inside(QPoint(m, m) * factor, size * factor);
+    QImage drawn[2];
+    for (int k = 0; k < 2; ++k) {
+        QImage& image = drawn[k];
+        image = QImage((size + QSize(2 * m, 2 * m)) * factor, format);
+        image.setDevicePixelRatio(factor);
+        image.fill(k == 0 ? Qt::black : Qt::white);
+        {
+            QPainter q(&image);
+            q.translate(m, m);
+            q.fillRect(box, qcolor(l.backColor));
+            q.setPen(qcolor(l.foreColor));
+            text.draw(q, box, align);
+        }
+        const QRgb around = image.pixel(0, 0);
+        const int width = image.width(), height = image.height();
+        for (int y = 0; y < height; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            const bool throughBox = y >= inside.top() && y <= inside.bottom();
+            for (int x = 0; x < width; ++x) {
+                if (throughBox && x == inside.left()) x = inside.right() + 1;
+                if (x < width && line[x] != around) return {};
+            }
+        }
+    }
+    QImage kept = drawn[0].copy(inside);
+    kept.setDevicePixelRatio(factor);
+    return kept;
+}
+
 // A frame: an etched box under its caption.
 QRect frameCaption(const Label& l, const QRect& r, const QString& text) {
     const QFontMetrics fm(modelFont(l.font));
@@ -879,6 +941,28 @@ void MainWindow::paintBattlefield(QPainter& p, const QRegion& region) {
     }
 }
 
+// A label drawn alike twice running keeps its box's pixels where all its ink lies in the box, and is
+// copied from then on instead of drawn (the text is the larger part of a whole frame).
+void MainWindow::drawLabelOf(QPainter& p, DrawnLabel& d) {
+    const Label& l = d.label;
+    if (!samePixels(l, d.keptLook)) d.keptLook = l, d.drawsAlike = 0, d.keepable = true, d.kept = QImage();
+    int factor = 1;
+    QImage::Format format = QImage::Format_Invalid;
+    if (!l.transparent && d.keepable && scale_ == 1.0 && ++d.drawsAlike >= 2 &&
+        copiesWholePixels(p, factor, format)) {
+        const QRect r = labelRect(l, d.origin, d.text);
+        if (d.kept.isNull() || d.kept.devicePixelRatio() != factor || d.kept.format() != format) {
+            d.kept = keptPixels(l, d.text, r.size(), factor, format);
+            d.keepable = !d.kept.isNull();
+        }
+        if (d.keepable) {
+            p.drawImage(r.topLeft(), d.kept);
+            return;
+        }
+    }
+    drawLabel(p, l, d.origin, d.text);
+}
+
 void MainWindow::paintEvent(QPaintEvent* event) {
     const Screen& s = game_.screen();
     QPainter p(this);
@@ -906,16 +990,15 @@ void MainWindow::paintEvent(QPaintEvent* event) {
 
     // Labels straight on the window. A label outside the repainted region is not even laid out.
     for (size_t i = 0; i < labels_.size(); ++i) {
-        const DrawnLabel& d = drawnLabels_[i];
-        if (d.shown && d.label.parent == Container::Window && region.intersects(d.bounds))
-            drawLabel(p, d.label, d.origin, d.text);
+        DrawnLabel& d = drawnLabels_[i];
+        if (d.shown && d.label.parent == Container::Window && region.intersects(d.bounds)) drawLabelOf(p, d);
     }
 
     // Panels with their contents, each clipped to its panel.
     auto drawChildren = [&](Container c, int index, const Place& place) {
         bool clipped = false;
         for (size_t i = 0; i < labels_.size(); ++i) {
-            const DrawnLabel& d = drawnLabels_[i];
+            DrawnLabel& d = drawnLabels_[i];
             if (!d.shown || d.label.parent != c || d.label.parentIndex != index ||
                 !region.intersects(d.bounds))
                 continue;
@@ -924,7 +1007,7 @@ void MainWindow::paintEvent(QPaintEvent* event) {
                 p.setClipRect(place.clip);
                 clipped = true;
             }
-            drawLabel(p, d.label, d.origin, d.text);
+            drawLabelOf(p, d);
         }
         if (clipped) p.restore();
     };

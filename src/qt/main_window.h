@@ -75,6 +75,8 @@ class MainWindow : public QWidget {
     // Shrinks the window if its screen cannot show it whole.
     void fitToScreen();
     void paintBattlefield(QPainter& p, const QRegion& region);
+    struct DrawnLabel;
+    void drawLabelOf(QPainter& p, DrawnLabel& d);
 
     Game& game_;
     QtPlatform& platform_;
@@ -102,6 +104,11 @@ class MainWindow : public QWidget {
         QRect ink; // unclipped
         QRect bounds;
         LabelText text; // the caption laid out, for every repaint until it changes
+        // Its pixels, kept once it has been drawn twice alike (see drawLabelOf).
+        Label keptLook;
+        int drawsAlike = 0;
+        bool keepable = true;
+        QImage kept;
     };
     struct DrawnPanel {
         Panel panel;

@@ -66,6 +66,19 @@ TEST(MainWindow, ShowsTheBattlefieldPixelForPixelAndALabelInItsColour) {
     EXPECT_GT(std::count(pixels, pixels + 40 * 40, qRgb(3, 0, 255)), 20);
 }
 
+TEST(MainWindow, ALabelCopiedFromItsKeptPixelsShowsWhatDrawingItShows) {
+    // A label drawn alike twice is copied from then on: the first frame draws every label, the next
+    // ones copy those whose ink stays in their box ("(m)" reaches out of it and is drawn each time).
+    for (int ratio : {1, 2}) {
+        Shell shell;
+        shell.game.startTick();
+        for (auto [box, text] : {std::pair{Box::Mode, "1"}, {Box::Air, "n"}, {Box::Sound, "n"}})
+            shell.game.setBoxText(box, text);
+        const QImage drawn = shell.atRatio(ratio);
+        EXPECT_TRUE(shell.atRatio(ratio) == drawn && shell.atRatio(ratio) == drawn) << "ratio " << ratio;
+    }
+}
+
 TEST(MainWindow, ALabelsKeptTextDrawsAndMeasuresExactlyAsQtsOwnTextDrawing) {
     // Captions of every kind the labels show, in every font and alignment they use, at odd and even
     // widths and at both pixel ratios.
