@@ -951,11 +951,14 @@ void MainWindow::drawLabelOf(QPainter& p, DrawnLabel& d) {
     if (!l.transparent && d.keepable && scale_ == 1.0 && ++d.drawsAlike >= 2 &&
         copiesWholePixels(p, factor, format)) {
         const QRect r = labelRect(l, d.origin, d.text);
-        if (d.kept.isNull() || d.kept.devicePixelRatio() != factor || d.kept.format() != format) {
+        bool fits = !d.kept.isNull() && d.kept.devicePixelRatio() == factor && d.kept.format() == format;
+        // A few kept each frame: a frame that shows every label again does not stall on them.
+        if (!fits && keptThisFrame_ < kKeptPerFrame) {
+            ++keptThisFrame_;
             d.kept = keptPixels(l, d.text, r.size(), factor, format);
-            d.keepable = !d.kept.isNull();
+            fits = d.keepable = !d.kept.isNull();
         }
-        if (d.keepable) {
+        if (fits) {
             p.drawImage(r.topLeft(), d.kept);
             return;
         }
@@ -966,6 +969,7 @@ void MainWindow::drawLabelOf(QPainter& p, DrawnLabel& d) {
 void MainWindow::paintEvent(QPaintEvent* event) {
     const Screen& s = game_.screen();
     QPainter p(this);
+    keptThisFrame_ = 0;
     // Shrunk to fit a small screen: everything in design coordinates, the battlefield smoothed so
     // that thin trails do not drop out between the kept pixels; such a window repaints whole.
     const bool shrunk = scale_ != 1.0;

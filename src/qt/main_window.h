@@ -77,6 +77,8 @@ class MainWindow : public QWidget {
     void paintBattlefield(QPainter& p, const QRegion& region);
     struct DrawnLabel;
     void drawLabelOf(QPainter& p, DrawnLabel& d);
+    static constexpr int kKeptPerFrame = 4;
+    int keptThisFrame_ = 0;
 
     Game& game_;
     QtPlatform& platform_;
