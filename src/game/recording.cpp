@@ -67,8 +67,7 @@ void Game::beginRecording() {
 void Game::afterTick(RoundEnd ended) {
     const bool roundEnded = ended != RoundEnd::None;
     if (!recorder_.tickDone(roundEnded)) return;
-    recorder_.check(roundEnded ? stateHash(match_, screen_) : matchHash(match_), rasterHash(field_),
-                    roundEnded);
+    recorder_.check(checkHash(match_, screen_, roundEnded), rasterHash(field_), roundEnded);
     if (ended == RoundEnd::MatchOver) recorder_.end(replay::EndReason::MatchOver);
 }
 

@@ -154,6 +154,11 @@ uint64_t stateHash(const Match& match, const Screen& screen) {
     return h.value();
 }
 
+uint64_t checkHash(const Match& match, const Screen& screen, bool roundEnd, uint16_t format) {
+    return roundEnd || format < replay::kFirstFormatWithLightChecks ? stateHash(match, screen)
+                                                                    : matchHash(match);
+}
+
 uint64_t rasterHash(const Battlefield& field) {
     // What the battlefield shows follows from its drawing surface, its texts and its pictures (the base
     // buffers from their size and craters): their hashes are kept up as they change, not a frame composed.
@@ -161,15 +166,16 @@ uint64_t rasterHash(const Battlefield& field) {
     h.add(field.surfaceHash());
     for (const PrintedText& t : field.texts())
         h.add(t.x), h.add(t.y), h.add(t.text), h.add(uint64_t(t.colour));
-    std::vector<const Sprite*> sprites{&field.groundStrip, &field.ground[0], &field.ground[1], &field.base[0],
-                                       &field.base[1]};
+    auto add = [&](const Sprite& s) {
+        h.add(uint64_t(s.visible));
+        if (s.visible)
+            h.add(s.left), h.add(s.top), h.add(s.width), h.add(s.height), h.add(uint64_t(s.opaque));
+    };
+    for (const Sprite* s :
+         {&field.groundStrip, &field.ground[0], &field.ground[1], &field.base[0], &field.base[1]})
+        add(*s);
     for (const Sprite& e : field.explosion)
-        sprites.push_back(&e);
-    for (const Sprite* s : sprites) {
-        h.add(uint64_t(s->visible));
-        if (s->visible)
-            h.add(s->left), h.add(s->top), h.add(s->width), h.add(s->height), h.add(uint64_t(s->opaque));
-    }
+        add(e);
     h.add(field.bufferHash(0)), h.add(field.bufferHash(1));
     return h.value();
 }

@@ -8,6 +8,7 @@
 #include "field/battlefield.h"
 #include "game/match.h"
 #include "game/screen.h"
+#include "replay/replay_file.h"
 
 namespace kestrum {
 
@@ -24,6 +25,10 @@ std::vector<Panel*> panelsOf(Screen& screen);
 // playback that shows a match otherwise than it was shown is caught by the end of the round at the latest.
 uint64_t matchHash(const Match& match);
 uint64_t stateHash(const Match& match, const Screen& screen);
+// The state hash a check stores, as a file of this format hashes it (formats before the light checks
+// hashed the screen at every check).
+uint64_t checkHash(const Match& match, const Screen& screen, bool roundEnd,
+                   uint16_t format = replay::kFormatVersion);
 uint64_t rasterHash(const Battlefield& field);
 
 } // namespace kestrum

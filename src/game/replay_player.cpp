@@ -40,12 +40,6 @@ void ReplayPlayer::start() {
     afterTick(); // what came before the first tick
 }
 
-uint64_t ReplayPlayer::stateHashFor(bool roundEnd) const {
-    if (roundEnd || reading_.format < replay::kFirstFormatWithLightChecks)
-        return stateHash(game_->match(), game_->screen());
-    return matchHash(game_->match());
-}
-
 bool ReplayPlayer::step() {
     if (finished()) return false;
     game_->tick();
@@ -74,7 +68,8 @@ void ReplayPlayer::afterTick() {
             break;
         case EventKind::Check:
             ++checks_;
-            if (e.tick != tick_ || stateHashFor(e.roundEnd) != e.stateHash ||
+            if (e.tick != tick_ ||
+                checkHash(game_->match(), game_->screen(), e.roundEnd, reading_.format) != e.stateHash ||
                 rasterHash(game_->field()) != e.rasterHash)
                 leftAt_ = tick_;
             else if (e.roundEnd)

@@ -67,7 +67,6 @@ class ReplayPlayer {
 
     void start();
     void afterTick();
-    uint64_t stateHashFor(bool roundEnd) const; // as the file's format hashes a check
 
     replay::Reading reading_;
     Platform& platform_;
