@@ -1,9 +1,11 @@
 #include "qt/fonts.h"
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <utility>
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace kestrum::qt {
@@ -12,10 +14,19 @@ int pixelSize(double points) {
     return int(std::lround(points * 96.0 / 72.0));
 }
 
+QStringList gothicFamilies(const QStringList& wanted, const std::function<bool(const QString&)>& installed) {
+    QStringList found;
+    for (const QString& family : wanted)
+        if (installed(family)) found += family;
+    return found.size() == 1 ? found : wanted;
+}
+
 QFont gothicFont(double points, bool bold) {
     QFont f;
-    f.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                   QStringLiteral("Noto Sans CJK JP")});
+    static const QStringList families = gothicFamilies(
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")},
+        [](const QString& family) { return QFontDatabase::hasFamily(family); });
+    f.setFamilies(families);
     f.setPixelSize(pixelSize(points));
     f.setBold(bold);
     return f;

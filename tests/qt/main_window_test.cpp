@@ -117,6 +117,39 @@ TEST(MainWindow, ALabelsKeptTextDrawsAndMeasuresExactlyAsQtsOwnTextDrawing) {
             }
 }
 
+TEST(MainWindow, TheOneInstalledGameFaceIsAskedForAloneAndDrawsAsTheWholeListWould) {
+    const QStringList wanted{"A", "B", "C"};
+    const auto installed = [](QStringList names) {
+        return [names](const QString& family) { return names.contains(family); };
+    };
+    EXPECT_EQ(qt::gothicFamilies(wanted, installed({"B", "X"})), QStringList{"B"});
+    EXPECT_EQ(qt::gothicFamilies(wanted, installed({"C"})), QStringList{"C"});
+    EXPECT_EQ(qt::gothicFamilies(wanted, installed({"A", "C"})), wanted); // the others still count
+    EXPECT_EQ(qt::gothicFamilies(wanted, installed({})), wanted);
+
+    // What this machine draws: every kind of character the game shows, and one the face lacks,
+    // which still falls back to another face.
+    const QString text = QStringLiteral("どちらの戦闘モードか？ ＡＢ（Kg）m/s -12.5 ♔");
+    for (bool bold : {false, true}) {
+        QFont list;
+        list.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                          QStringLiteral("Noto Sans CJK JP")});
+        list.setPixelSize(qt::pixelSize(12));
+        list.setBold(bold);
+        QFont alone = list;
+        alone.setStyleStrategy(QFont::NoFontMerging);
+        ASSERT_FALSE(QFontMetrics(alone).inFontUcs4(U'♔'));
+        QImage want(400, 30, QImage::Format_RGB32), got = want;
+        for (QImage* image : {&want, &got}) {
+            image->fill(Qt::white);
+            QPainter p(image);
+            p.setFont(image == &want ? list : qt::gothicFont(12, bold));
+            p.drawText(QPointF(3.25, 22), text);
+        }
+        EXPECT_TRUE(got == want) << "bold " << bold;
+    }
+}
+
 TEST(MainWindow, NoToTheRestartPromptEndsTheProgramAtOnce) {
     Shell shell;
     shell.window.show();
