@@ -35,8 +35,10 @@ struct ShownWindow {
             game.keyDown(p == 0 ? vk::X : match.settings.secondSeatKeys.codes[6], 0);
         }
     }
-    // Lets the window paint what it asked for.
+    // Lets the window paint what it asked for. The match's own timer is stopped first: a tick of its
+    // coming in the last round of events would leave its repaint for later.
     void settle() {
+        platform.setTickInterval(0);
         window.syncFromModel();
         for (int n = 0; n < 5; ++n)
             QCoreApplication::processEvents();
