@@ -8,15 +8,9 @@
 # Exit 77 (skipped) when Xvfb or xdotool is missing or no X server can be started.
 set -u
 
-binary=${1:?path of the kestrum binary}
-shots=${2:?folder for the screenshots}
-
 source "$(dirname "$0")/lib.bash"
-
-e2e_require_tools
+e2e_begin "$@"
 command -v convert >/dev/null || e2e_fail "ImageMagick is needed to read the screenshots"
-mkdir -p "$shots"
-rm -f "$shots"/*.png
 
 # The number of pixels of one colour (hex RRGGBB) in a rectangle W H X Y of a picture.
 count() {

@@ -10,15 +10,9 @@
 # Exit 77 (skipped) when Xvfb or xdotool is missing or no X server can be started.
 set -u
 
-binary=${1:?path of the kestrum binary}
-shots=${2:?folder for the screenshots}
-build=$(dirname "$binary") # the binary is built at the top of the build folder
-
 source "$(dirname "$0")/lib.bash"
-
-e2e_require_tools
-mkdir -p "$shots"
-rm -f "$shots"/*.png
+e2e_begin "$@"
+build=$(dirname "$binary") # the binary is built at the top of the build folder
 e2e_start_x
 
 # e2e_cleanup removes this folder: the staged installation and the player's home.

@@ -1,5 +1,5 @@
 # Shared steps of the end-to-end scripts: a private X server, a program folder, the running game and
-# a clean exit. Source it; the caller sets `shots` (the screenshot folder) first.
+# a clean exit. Source it, then call e2e_begin with the script's own arguments.
 #
 # Exit 77 (skipped) only where no X server can be had: Xvfb or xdotool missing, or none starts.
 # shellcheck disable=SC2034 # e2e_status is read by the callers
@@ -32,6 +32,17 @@ e2e_cleanup() {
     return 0
 }
 trap e2e_cleanup EXIT
+
+# The start every script makes: its arguments (the binary, the screenshot folder and, for those that
+# play, the scripted player) in `binary`, `shots` and `e2e_aim`, the tools checked, no old screenshots.
+e2e_begin() {
+    binary=${1:?path of the kestrum binary}
+    shots=${2:?folder for the screenshots}
+    e2e_aim=${3:-}
+    e2e_require_tools
+    mkdir -p "$shots"
+    rm -f "$shots"/*.png
+}
 
 e2e_require_tools() {
     command -v Xvfb >/dev/null || e2e_skip "Xvfb is not installed (Debian package xvfb)"

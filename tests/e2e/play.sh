@@ -17,16 +17,9 @@
 # Exit 77 (skipped) when Xvfb or xdotool is missing or no X server can be started.
 set -u
 
-binary=${1:?path of the kestrum binary}
-shots=${2:?folder for the screenshots}
-
 source "$(dirname "$0")/lib.bash"
-e2e_aim=${3:-}
-
-e2e_require_tools
+e2e_begin "$@"
 e2e_require_player
-mkdir -p "$shots"
-rm -f "$shots"/*.png
 e2e_start_x
 
 # A fast tick (2 ms; the file may hold any 16-bit value, the dialog would refuse it) keeps the flights

@@ -9,16 +9,9 @@
 # Exit 77 (skipped) when Xvfb or xdotool is missing or no X server can be started.
 set -u
 
-binary=${1:?path of the kestrum binary}
-shots=${2:?folder for the screenshots}
-
 source "$(dirname "$0")/lib.bash"
-e2e_aim=${3:-}
-
-e2e_require_tools
+e2e_begin "$@"
 e2e_require_player
-mkdir -p "$shots"
-rm -f "$shots"/*.png
 e2e_start_x
 
 e2e_make_program "$binary" $' 1 \r\n2\r\n'
