@@ -431,8 +431,8 @@ __attribute__((target("avx512f"))) void widenRowTwiceWide(const uint32_t* src, Q
 #pragma GCC diagnostic pop
 
 // The processor has 512-bit registers and the system saves them. Asked of the processor itself: the
-// compiler's own test asks it everything it knows at every start-up, a tenth of a millisecond where
-// each question goes through a hypervisor.
+// compiler's own test asks it everything it knows at every start-up, some 70 µs where each question
+// goes through a hypervisor.
 bool processorHas512BitStores() {
     unsigned a = 0, b = 0, c = 0, d = 0;
     if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE)) return false;
