@@ -38,13 +38,7 @@ bool Battlefield::takeChanges(std::vector<uint32_t>& pixels) {
 }
 
 bool Battlefield::blank() const {
-    if (!surfaceBlank_ || !texts_.empty() || groundStrip.visible) return false;
-    for (const Sprite* group : {ground, base})
-        for (int i = 0; i < 2; ++i)
-            if (group[i].visible) return false;
-    for (const Sprite& e : explosion)
-        if (e.visible) return false;
-    return true;
+    return surfaceBlank_ && texts_.empty() && !anySprite([](const Sprite& s) { return s.visible; });
 }
 
 // A pixel's share of the surface hash; sky adds nothing, so a blank surface hashes to 0.
@@ -103,9 +97,15 @@ void Battlefield::print(int x, int y, const std::string& text, double points, ui
 
 namespace {
 
+// A sprite that puts some pixels on the field.
+bool shows(const Sprite& s) {
+    return s.visible && s.bitmap && s.bitmap->width > 0 && s.bitmap->height > 0 && s.width > 0 &&
+           s.height > 0;
+}
+
 // The colour a sprite shows at (x, y), or false where it is absent or see-through.
 bool spriteAt(const Sprite& s, int x, int y, uint32_t& colour) {
-    if (!s.visible || !s.bitmap || s.bitmap->width <= 0 || s.bitmap->height <= 0) return false;
+    if (!shows(s)) return false;
     if (x < s.left || y < s.top || x >= s.left + s.width || y >= s.top + s.height) return false;
     const uint32_t c = s.bitmap->at(stretchSource(x - s.left, s.bitmap->width, s.width),
                                     stretchSource(y - s.top, s.bitmap->height, s.height));
@@ -116,9 +116,7 @@ bool spriteAt(const Sprite& s, int x, int y, uint32_t& colour) {
 
 // Draws a sprite over rows first..last-1 of the frame (out holds those rows), clipped to them.
 void blit(const Sprite& s, int first, int last, uint32_t* out) {
-    if (!s.visible || !s.bitmap || s.bitmap->width <= 0 || s.bitmap->height <= 0 || s.width <= 0 ||
-        s.height <= 0)
-        return;
+    if (!shows(s)) return;
     const int x0 = std::max(0, s.left), x1 = std::min(Battlefield::kWidth, s.left + s.width);
     const int y0 = std::max(first, s.top), y1 = std::min(last, s.top + s.height);
     if (x0 >= x1 || y0 >= y1) return;
@@ -163,27 +161,13 @@ void Battlefield::composeRows(int first, int last, uint32_t* out) const {
         std::fill_n(out, count, colour::screenCyan);
     else
         std::copy_n(surface_.pixels.begin() + std::ptrdiff_t(begin), count, out);
-    blit(groundStrip, first, last, out);
-    for (const Sprite& s : ground)
-        blit(s, first, last, out);
-    for (const Sprite& s : base)
-        blit(s, first, last, out);
-    for (const Sprite& s : explosion)
-        blit(s, first, last, out);
+    forEachSprite([&](const Sprite& s) { blit(s, first, last, out); });
 }
 
 bool Battlefield::pictureOnRow(int y) const {
-    auto covers = [y](const Sprite& s) {
-        return s.visible && s.bitmap && s.bitmap->width > 0 && s.bitmap->height > 0 && s.width > 0 &&
-               s.height > 0 && y >= s.top && y < s.top + s.height && s.left < kWidth && s.left + s.width > 0;
-    };
-    if (covers(groundStrip)) return true;
-    for (const Sprite* group : {ground, base})
-        for (int i = 0; i < 2; ++i)
-            if (covers(group[i])) return true;
-    for (const Sprite& e : explosion)
-        if (covers(e)) return true;
-    return false;
+    return anySprite([y](const Sprite& s) {
+        return shows(s) && y >= s.top && y < s.top + s.height && s.left < kWidth && s.left + s.width > 0;
+    });
 }
 
 const uint32_t* Battlefield::surfaceRow(int y) const {

@@ -67,6 +67,22 @@ class Battlefield {
     // Colour shown at a point, pictures included; -1 outside.
     int64_t point(double x, double y) const;
 
+    // Every picture, in drawing order: the ground strip, the ground pieces, the bases, the fireballs.
+    template <typename Visit> void forEachSprite(Visit&& visit) const {
+        visit(groundStrip);
+        for (const Sprite& s : ground)
+            visit(s);
+        for (const Sprite& s : base)
+            visit(s);
+        for (const Sprite& s : explosion)
+            visit(s);
+    }
+    template <typename Test> bool anySprite(Test&& test) const {
+        bool found = false;
+        forEachSprite([&](const Sprite& s) { found = found || test(s); });
+        return found;
+    }
+
     // The whole shown picture, row-major kWidth x kHeight.
     void compose(std::vector<uint32_t>& out) const;
     // Rows first..last-1 of it into out (kWidth per row): a view can compose a band at a time.

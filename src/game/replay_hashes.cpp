@@ -166,16 +166,11 @@ uint64_t rasterHash(const Battlefield& field) {
     h.add(field.surfaceHash());
     for (const PrintedText& t : field.texts())
         h.add(t.x), h.add(t.y), h.add(t.text), h.add(uint64_t(t.colour));
-    auto add = [&](const Sprite& s) {
+    field.forEachSprite([&](const Sprite& s) {
         h.add(uint64_t(s.visible));
         if (s.visible)
             h.add(s.left), h.add(s.top), h.add(s.width), h.add(s.height), h.add(uint64_t(s.opaque));
-    };
-    for (const Sprite* s :
-         {&field.groundStrip, &field.ground[0], &field.ground[1], &field.base[0], &field.base[1]})
-        add(*s);
-    for (const Sprite& e : field.explosion)
-        add(e);
+    });
     h.add(field.bufferHash(0)), h.add(field.bufferHash(1));
     return h.value();
 }
