@@ -404,11 +404,14 @@ bool widenRowTwice(const uint32_t* src, QRgb* top, QRgb* bottom, int w) {
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 __attribute__((target("avx512f"))) void widenRowTwiceWide(const uint32_t* src, QRgb* top, QRgb* bottom,
                                                           int w) {
+    auto block = [&](int x) {
+        top[2 * x] = top[2 * x + 1] = bottom[2 * x] = bottom[2 * x + 1] = toQRgb(src[x]);
+    };
     int x = 0;
     // Up to the first whole line; rows lie a whole number of lines apart in the images drawn into.
     if ((reinterpret_cast<uintptr_t>(top) - reinterpret_cast<uintptr_t>(bottom)) % 64 == 0)
         for (; x < w && reinterpret_cast<uintptr_t>(top + 2 * x) % 64 != 0; ++x)
-            top[2 * x] = top[2 * x + 1] = bottom[2 * x] = bottom[2 * x + 1] = toQRgb(src[x]);
+            block(x);
     const __m512i low = _mm512_set1_epi32(0xFF), green = _mm512_set1_epi32(0xFF00),
                   alpha = _mm512_set1_epi32(int(0xFF000000u));
     const __m512i left = _mm512_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
@@ -426,7 +429,7 @@ __attribute__((target("avx512f"))) void widenRowTwiceWide(const uint32_t* src, Q
         _mm512_storeu_si512(bottom + 2 * x + 16, b);
     }
     for (; x < w; ++x)
-        top[2 * x] = top[2 * x + 1] = bottom[2 * x] = bottom[2 * x + 1] = toQRgb(src[x]);
+        block(x);
 }
 #pragma GCC diagnostic pop
 
